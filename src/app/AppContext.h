@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/AppIdentity.h"
+#include "core/AppPaths.h"
+#include "core/CommandLine.h"
+#include "core/UserMessages.h"
+#include "core/UserStore.h"
+
+namespace tidewell {
+
+// The program-wide state: created once by the program's entry (desktop or
+// command line) and passed down by reference. Nothing reaches for a global.
+struct AppContext {
+  AppContext(AppPaths paths, UserStore userStore, UserMessages& messages)
+      : paths(std::move(paths)), userStore(std::move(userStore)), messages(messages) {}
+
+  AppIdentity identity;
+  AppPaths paths;
+  UserStore userStore;
+  UserMessages& messages;
+  CommandSwitch commandSwitch = CommandSwitch::None;
+};
+
+}  // namespace tidewell

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+namespace tidewell {
+
+// Every data file's full path. Files the program writes live in the
+// application folder; files it ships (templates, default database, sound,
+// localization, help) are taken from the application folder when the user has
+// a copy there, else from the program's own folder.
+class AppPaths {
+ public:
+  AppPaths() = default;
+  AppPaths(QString appFolder, QString programFolder);
+
+  // The application folder: TIDEWELL_HOME when set, else the program folder
+  // when it is writable, else the per-user data folder.
+  static QString resolveAppFolder(const QString& programFolder, const QString& homeOverride);
+  // resolveAppFolder with the program's folder and the TIDEWELL_HOME environment.
+  static AppPaths forProgram(const QString& programFolder);
+
+  const QString& appFolder() const { return appFolder_; }
+  const QString& programFolder() const { return programFolder_; }
+
+  // A name relative to the application folder, in the platform's form.
+  QString file(const QString& name) const;
+  // A shipped file: the application folder's copy, or the program folder's.
+  QString shipped(const QString& name) const;
+
+  QString dataFolder() const;                     // Data
+  QString itemStore(const QString& feedId) const;  // Data/<id>.fdb
+  QString feedsDb() const;                        // feeds.fdb
+  QString defaultFdb() const;                     // default.fdb (shipped)
+  QString appCfg() const;                         // AppCfg.cfg
+  QString viewTpl() const;                        // view.tpl (shipped)
+  QString emailTpl() const;                       // email.tpl (shipped)
+  QString previewTmp() const;                     // ~preview.tmp
+  QString notifyWav() const;                      // notify.wav (shipped)
+  QString scheduleLog() const;                    // schedule.log
+  QString localization() const;                   // Localization.txt (shipped, or downloaded)
+  QString localizationTarget() const;             // where a downloaded Localization.txt goes
+  QString helpFile() const;                       // Help.html (shipped)
+  QString debugXml() const;                       // Debug.xml
+
+ private:
+  QString appFolder_;
+  QString programFolder_;
+};
+
+}  // namespace tidewell
