@@ -5,6 +5,8 @@
 #include "core/CommandLine.h"
 #include "core/UserMessages.h"
 #include "core/UserStore.h"
+#include "l10n/clsLanguages.h"
+#include "settings/mSettings.h"
 
 namespace tidewell {
 
@@ -19,6 +21,9 @@ struct AppContext {
   UserStore userStore;
   UserMessages& messages;
   CommandSwitch commandSwitch = CommandSwitch::None;
+  mSettings settings{paths, messages};
+  clsLanguages languages{identity, paths};
+  QString currentLanguage = QStringLiteral("English");
 };
 
 }  // namespace tidewell

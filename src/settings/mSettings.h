@@ -1,0 +1,127 @@
+#pragma once
+
+#include "core/AppPaths.h"
+#include "core/Result.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace tidewell {
+
+class UserMessages;
+
+// One feed on the scheduler's list. Stored as "<type>\x05<id>\x05<url>\x05<caption>".
+struct ScheduleEntry {
+  QString spare;  // never stored; kept so the entry reads as the scheduler expects
+  QString url;
+  qint16 feedType = 0;  // 0 RSS, 1 ATOM, 2 podcast; the feed's tree image is feedType + 3
+  QString feedId;
+  QString caption;
+
+  bool operator==(const ScheduleEntry&) const = default;
+};
+
+// AppCfg.cfg and the in-memory copy of every setting in it. The windows, the
+// scheduler and e-mail read the public members directly; only the operations
+// below (and the dialogs that edit the members before saving) change them.
+// Every operation opens the file itself, so nothing is held open in between.
+class mSettings {
+ public:
+  static constexpr int kBufferSize = 5000;
+  static constexpr qint16 kNoInterval = -1;
+  static constexpr int kIntervalCount = 7;
+  static constexpr int kDefaultDownloadConcurrency = 8;
+  static constexpr int kMaxDownloadConcurrency = 64;
+  static constexpr QChar kEntrySeparator = QChar(5);
+  static inline const QString kStartupValueName = QStringLiteral("Tidewellrun");
+  static inline const QString kStartupArgument = QStringLiteral("-s");
+
+  mSettings(const AppPaths& paths, UserMessages& messages);
+
+  // Section "email"; every value is stored scrambled (util::EncodeText).
+  QString smtpServer;    // sv
+  QString smtpPort;      // po
+  qint16 smtpAuth = 0;   // au, 1 = on; a missing key reads as the stored form "6330"
+  QString smtpUser;      // us
+  QString smtpPassword;  // pw
+  QString senderName;    // fn
+  QString senderEmail;   // fe
+
+  // Section "app".
+  qint16 startWithSystem = 0;  // autos
+  qint16 closeExits = 0;       // close
+  qint16 closeMinimizes = 1;   // mins
+  bool confirmClose = true;    // confirm
+
+  // Section "schdl".
+  qint16 schedulerEnabled = 0;        // ena
+  qint16 interval = kNoInterval;      // frq: -1 none chosen, else an index of intervalTexts()
+  qint16 notify = 1;                  // alr
+  qint16 playSound = 0;               // snd
+  QString soundFile;                  // sfl; defaultSoundFile() until loaded
+  QList<ScheduleEntry> scheduleList;  // entry i (from 0) is stored as "s_<i + 1>"
+
+  // How many feeds the scheduled check downloads at once (section "check",
+  // key "concurrency", 1..kMaxDownloadConcurrency). Read by
+  // LoadSchedulerSettings; written by SaveSchedulerSettings only when it
+  // differs from the file, so an untouched file keeps its classic layout.
+  int downloadConcurrency = kDefaultDownloadConcurrency;
+
+  // Show a message: "Email Settings are Successfully Saved!" titled "Done!".
+  Status SaveEmailSettings(bool showMessage);
+  void LoadEmailSettings();
+
+  // Also writes or removes the log-in start-up entry (Tidewellrun, "-s").
+  Status SaveAppSettings(bool showMessage);
+  void LoadAppSettings();
+
+  // Deletes and rewrites section "schdl", then calls the re-arm handler.
+  Status SaveSchedulerSettings(bool showMessage);
+  // Always resets the list; loads its entries only when loadList. A malformed
+  // or missing entry is reported as "LoadSchedulerSettings Function" and ends
+  // the load; the entries before it stay.
+  Status LoadSchedulerSettings(bool loadList);
+
+  bool GetConfirmClose();
+  void SetConfirmClose(bool value);
+  // Reads "close" with the default "1" (LoadAppSettings' default is "0").
+  bool GetCloseOnExit();
+
+  // application folder + notify.wav (the shipped copy when the folder has none).
+  QString defaultSoundFile() const;
+
+  // The main window's timer re-arm; called after every SaveSchedulerSettings.
+  void setSchedulerSavedHandler(std::function<void()> handler) { schedulerSaved_ = std::move(handler); }
+
+  // Where the start-up entry goes; empty = the platform's own place. Tests
+  // point it at a temporary folder.
+  void setAutostartFolder(const QString& folder) { autostartFolder_ = folder; }
+  const QString& autostartFolder() const { return autostartFolder_; }
+  // The desktop program the start-up entry runs.
+  QString startupProgram() const;
+
+  const QString& configFile() const { return configFile_; }
+
+  // The interval list: "Every 5 Min" ... "Every 3 Hour".
+  static const QStringList& intervalTexts();
+  // Timer interval of an interval index; 0 for -1 or an unknown index.
+  static int intervalMilliseconds(int index);
+  static bool isValidInterval(int index) { return index >= 0 && index < kIntervalCount; }
+
+  // The stored value of an entry, and its parse (fails on too few fields or a
+  // non-numeric type).
+  static QString formatScheduleEntry(const ScheduleEntry& entry);
+  static Result<ScheduleEntry> parseScheduleEntry(const QString& value);
+
+ private:
+  AppPaths paths_;
+  QString configFile_;
+  UserMessages& messages_;
+  QString autostartFolder_;
+  std::function<void()> schedulerSaved_;
+};
+
+}  // namespace tidewell
