@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QNetworkAccessManager;
+
+namespace tidewell {
+
+class UserMessages;
+
+enum class DetectFailure { None, InvalidXml, NotSupported };
+
+// What a feed document is: ".//rss" (type 2 when its channel has an
+// itunes:summary, else 0), else ".//feed" (1), else an element named exactly
+// "rdf" (2 or 0), else not supported. The title is the text of the matching
+// title node (rss/channel/title, feed/title, rdf/channel/title).
+struct FeedDetection {
+  DetectFailure failure = DetectFailure::None;
+  int type = -1;  // 0, 1, 2 or -1
+  bool hasTitle = false;
+  QString title;
+
+  bool ok() const { return failure == DetectFailure::None; }
+};
+
+FeedDetection DetectFeedType(const QByteArray& data, const QString& charset = {});
+
+struct CheckFeedRequest {
+  QString url;
+  QString debugXmlPath;  // where a valid document is copied ("Debug.xml"); empty: nowhere
+  int timeoutMs = 6000;
+  std::function<bool()> isConnected;  // empty means util::IsConnected
+  QNetworkAccessManager* manager = nullptr;
+};
+
+// CheckFeed: downloads the URL within the time limit and detects the type,
+// with the feed dialog's messages ("Failed to access Internet!" with
+// Retry/Cancel, "Timeout Error!", "Invalid Feed Data Format!", "Feed Type Not
+// Supported!"). type is -1 when validation failed or was cancelled.
+FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages);
+
+}  // namespace tidewell

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "feeds/FeedItem.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tidewell {
+
+class UserMessages;
+
+// Which stored item an operation means: its stored id and its position among
+// the stored items with that id (0 = the first). Items without a link are
+// stored with an empty id and are told apart by occurrence alone.
+struct ItemRef {
+  QString id;
+  int occurrence = 0;
+
+  // The first item whose id is the MD5 of link.
+  static ItemRef fromLink(const QString& link);
+};
+
+// One stored item as the list reads it.
+struct StoredItem {
+  QString id;
+  QString status;  // "0" unread, "1" read (as stored)
+  QString title;
+  QString link;
+  QString date;  // "2002-Sep-07T00:00:01", "--T" without date
+  QString description;
+  QString media;
+  int occurrence = 0;  // position among stored items with the same id
+
+  ItemRef ref() const { return {id, occurrence}; }
+};
+
+struct StoredItems {
+  QString latestId;
+  std::vector<StoredItem> items;  // file order
+};
+
+// ETag and Last-Modified of the feed's last answer, kept in the store for
+// conditional requests.
+struct CacheValidators {
+  QByteArray etag;
+  QByteArray lastModified;
+  bool operator==(const CacheValidators&) const = default;
+};
+
+struct MergeResult {
+  int added = 0;
+  FeedItems addedItems;  // in the order they were appended (oldest first for a newest-first feed)
+  QString latestId;      // after the walk
+  bool saved = false;    // the file was written
+};
+
+// The item store of one feed (Data/<feed id>.fdb):
+//   <data><items><item id=".." status="0"><title/><link/><date/><desc/><media/></item>...</items>
+//         <latest>20020907000001</latest><http etag=".." modified=".."/></data>
+// Element and attribute order is fixed: readers take them by position. Every
+// operation loads the file, works and saves it atomically; nothing is held open.
+class ItemStore {
+ public:
+  explicit ItemStore(QString path);
+  const QString& path() const { return path_; }
+
+  // Appends one item as unread; creates the file when missing. Silent on failure.
+  void AddItemToStore(const FeedItem& item) const;
+  // Writes latestId into latest (created after the existing children). Silent on failure.
+  void UpdateLatestMarker(const QString& latestId) const;
+
+  // The stored items in file order and the latest id. A missing file gives an
+  // empty list silently; a file that is not XML or lacks items shows its
+  // message and gives nullopt.
+  std::optional<StoredItems> LoadStoredItems(UserMessages& messages) const;
+
+  // operation: "del" (remove the item), "getinfo" (fill info, and with
+  // markRead set status "1"), "read", "unread", "check" (no change). False
+  // when the item is not found or the file is missing or damaged (its message
+  // shown). latestId, when given, receives the stored latest id.
+  bool ItemOperation(const ItemRef& item, const QString& operation, bool markRead, UserMessages& messages,
+                     FeedItem* info = nullptr, QString* latestId = nullptr) const;
+  // The form that finds the first item whose id is the MD5 of link.
+  bool ItemOperation(const QString& link, const QString& operation, bool markRead, UserMessages& messages,
+                     FeedItem* info = nullptr, QString* latestId = nullptr) const;
+
+  // The stored latest id; "" when the file is missing, not XML or has none.
+  QString ReadLatestId() const;
+
+  // The new-item walk over parsed items (document order) from the last to the
+  // first, starting at latestId: new items are appended in walk order and the
+  // latest id written, in one load and one save. While the latest id is blank,
+  // an item whose non-empty id is already stored is not stored again. When
+  // validators is given they are stored as well (the file is then written even
+  // without new items).
+  MergeResult MergeNewItems(const FeedItems& parsed, const QString& latestId,
+                            const CacheValidators* validators = nullptr) const;
+
+  CacheValidators ReadCacheValidators() const;
+  bool WriteCacheValidators(const CacheValidators& validators) const;
+
+  // "2002-Sep-07T00:00:01" from the parsed fields, and back (split at the
+  // first "T", the date part on "-" into year, month and day).
+  static QString StoredDate(const FeedItem& item);
+  static void SplitStoredDate(const QString& stored, FeedItem& into);
+
+ private:
+  QString path_;
+};
+
+}  // namespace tidewell
