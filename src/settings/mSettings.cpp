@@ -1,0 +1,282 @@
+#include "settings/mSettings.h"
+
+#include "core/RuntimeError.h"
+#include "core/UserMessages.h"
+#include "core/Utilities.h"
+#include "core/mINI.h"
+
+#include <QDir>
+
+#include <limits>
+
+namespace tidewell {
+
+namespace {
+
+const QString kEmail = QStringLiteral("email");
+const QString kApp = QStringLiteral("app");
+const QString kSchdl = QStringLiteral("schdl");
+const QString kCheck = QStringLiteral("check");
+const QString kConcurrency = QStringLiteral("concurrency");
+const QString kDone = QStringLiteral("Done!");
+
+// The stored form of a missing "au": the scrambled text of "0".
+const QString kAuthStoredDefault = QStringLiteral("6330");
+
+// A 16-bit integer from its stored text; anything else (a hand-edited word,
+// a number out of range) gives the fallback rather than a half-read setting.
+qint16 toInt16(const QString& text, qint16 fallback) {
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok);
+  if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max()) return fallback;
+  return static_cast<qint16>(value);
+}
+
+QString readText(const mINI& ini, const QString& section, const QString& key, const QString& fallback) {
+  return ini.ReadINI(section, key, fallback).valueOr(fallback);
+}
+
+qint16 readInt16(const mINI& ini, const QString& section, const QString& key, qint16 fallback) {
+  return toInt16(readText(ini, section, key, QString::number(fallback)), fallback);
+}
+
+QString scrambled(const QString& text) { return util::EncodeText(text, true); }
+QString unscrambled(const QString& text) { return util::EncodeText(text, false); }
+
+}  // namespace
+
+mSettings::mSettings(const AppPaths& paths, UserMessages& messages)
+    : paths_(paths), configFile_(paths.appCfg()), messages_(messages) {
+  soundFile = defaultSoundFile();
+}
+
+QString mSettings::defaultSoundFile() const { return paths_.notifyWav(); }
+
+QString mSettings::startupProgram() const {
+#ifdef Q_OS_WIN
+  const QString program = QStringLiteral("tidewell.exe");
+#else
+  const QString program = QStringLiteral("tidewell");
+#endif
+  const QString folder = paths_.programFolder().isEmpty() ? paths_.appFolder() : paths_.programFolder();
+  return QDir::toNativeSeparators(QDir(folder).filePath(program));
+}
+
+const QStringList& mSettings::intervalTexts() {
+  static const QStringList texts = {QStringLiteral("Every 5 Min"),  QStringLiteral("Every 10 Min"),
+                                    QStringLiteral("Every 15 Min"), QStringLiteral("Every 30 Min"),
+                                    QStringLiteral("Every 45 Min"), QStringLiteral("Every 1 Hour"),
+                                    QStringLiteral("Every 3 Hour")};
+  return texts;
+}
+
+int mSettings::intervalMilliseconds(int index) {
+  static constexpr int kMilliseconds[kIntervalCount] = {300000, 600000, 900000, 1800000, 2700000, 3600000, 10800000};
+  return isValidInterval(index) ? kMilliseconds[index] : 0;
+}
+
+QString mSettings::formatScheduleEntry(const ScheduleEntry& entry) {
+  return QString::number(entry.feedType) + kEntrySeparator + entry.feedId + kEntrySeparator + entry.url +
+         kEntrySeparator + entry.caption;
+}
+
+Result<ScheduleEntry> mSettings::parseScheduleEntry(const QString& value) {
+  const QStringList parts = value.split(kEntrySeparator);
+  if (value.isEmpty() || parts.size() < 4) {
+    return Result<ScheduleEntry>::failure({9, QStringLiteral("mSettings"),
+                                           QStringLiteral("Subscript out of range: the entry has %1 of its 4 fields")
+                                               .arg(value.isEmpty() ? 0 : parts.size())});
+  }
+  bool ok = false;
+  const int type = parts[0].trimmed().toInt(&ok);
+  if (!ok) {
+    return Result<ScheduleEntry>::failure(
+        {13, QStringLiteral("mSettings"), QStringLiteral("Type mismatch: the feed type is not a number")});
+  }
+  if (type < std::numeric_limits<qint16>::min() || type > std::numeric_limits<qint16>::max()) {
+    return Result<ScheduleEntry>::failure({6, QStringLiteral("mSettings"), QStringLiteral("Overflow: the feed type")});
+  }
+  ScheduleEntry entry;
+  entry.feedType = static_cast<qint16>(type);
+  entry.feedId = parts[1];
+  entry.url = parts[2];
+  entry.caption = parts[3];
+  return entry;
+}
+
+// ---- e-mail ---------------------------------------------------------------
+
+Status mSettings::SaveEmailSettings(bool showMessage) {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const std::pair<const char*, QString> values[] = {
+      {"sv", smtpServer}, {"po", smtpPort},   {"au", QString::number(smtpAuth)}, {"us", smtpUser}, {"pw", smtpPassword},
+      {"fn", senderName}, {"fe", senderEmail}};
+  int step = 0;
+  for (const auto& [key, value] : values) {
+    ++step;
+    const Status written = ini.WriteINI(kEmail, QString::fromLatin1(key), scrambled(value));
+    // A settings file that could not be written must not be announced as saved.
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step, written.error());
+      return written;
+    }
+  }
+  if (showMessage) {
+    messages_.showMessage(QStringLiteral("Email Settings are Successfully Saved!"), kDone, MessageIcon::Information);
+  }
+  return Status::success();
+}
+
+void mSettings::LoadEmailSettings() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  smtpServer = unscrambled(readText(ini, kEmail, QStringLiteral("sv"), {}));
+  smtpPort = unscrambled(readText(ini, kEmail, QStringLiteral("po"), {}));
+  smtpAuth = toInt16(unscrambled(readText(ini, kEmail, QStringLiteral("au"), kAuthStoredDefault)), 0);
+  smtpUser = unscrambled(readText(ini, kEmail, QStringLiteral("us"), {}));
+  smtpPassword = unscrambled(readText(ini, kEmail, QStringLiteral("pw"), {}));
+  senderName = unscrambled(readText(ini, kEmail, QStringLiteral("fn"), {}));
+  senderEmail = unscrambled(readText(ini, kEmail, QStringLiteral("fe"), {}));
+}
+
+// ---- application ------------------------------------------------------------
+
+Status mSettings::SaveAppSettings(bool showMessage) {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const std::pair<const char*, qint16> values[] = {
+      {"autos", startWithSystem}, {"close", closeExits}, {"mins", closeMinimizes}};
+  int step = 0;
+  for (const auto& [key, value] : values) {
+    ++step;
+    const Status written = ini.WriteINI(kApp, QString::fromLatin1(key), QString::number(value));
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveAppSettings"), step, written.error());
+      return written;
+    }
+  }
+  if (showMessage) {
+    messages_.showMessage(QStringLiteral("Application Settings successfully saved to Application Configuration File."),
+                          kDone, MessageIcon::Information);
+  }
+  // A start-up entry that cannot be written or removed is not the user's to fix here.
+  util::SetStartupOption(kStartupValueName, startupProgram(), kStartupArgument, startWithSystem == 1, autostartFolder_);
+  return Status::success();
+}
+
+void mSettings::LoadAppSettings() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  startWithSystem = readInt16(ini, kApp, QStringLiteral("autos"), 0);
+  closeExits = readInt16(ini, kApp, QStringLiteral("close"), 0);
+  closeMinimizes = readInt16(ini, kApp, QStringLiteral("mins"), 1);
+}
+
+bool mSettings::GetConfirmClose() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  confirmClose = readInt16(ini, kApp, QStringLiteral("confirm"), 1) == 1;
+  return confirmClose;
+}
+
+void mSettings::SetConfirmClose(bool value) {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  (void)ini.WriteINI(kApp, QStringLiteral("confirm"), value ? QStringLiteral("1") : QStringLiteral("0"));
+  confirmClose = value;
+}
+
+bool mSettings::GetCloseOnExit() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  closeExits = readInt16(ini, kApp, QStringLiteral("close"), 1);
+  return closeExits == 1;
+}
+
+// ---- scheduler ----------------------------------------------------------------
+
+Status mSettings::SaveSchedulerSettings(bool showMessage) {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const QString operation = QStringLiteral("SaveSchedulerSettings");
+  int step = 1;
+  Status status = ini.DeleteSection(kSchdl);
+  const std::pair<const char*, QString> values[] = {{"ena", QString::number(schedulerEnabled)},
+                                                    {"frq", QString::number(interval)},
+                                                    {"alr", QString::number(notify)},
+                                                    {"snd", QString::number(playSound)},
+                                                    {"sfl", soundFile}};
+  for (const auto& [key, value] : values) {
+    if (!status) break;
+    ++step;
+    status = ini.WriteINI(kSchdl, QString::fromLatin1(key), value);
+  }
+  for (qsizetype i = 0; status && i < scheduleList.size(); ++i) {
+    step = 10;
+    status = ini.WriteINI(kSchdl, QStringLiteral("s_") + QString::number(i + 1), formatScheduleEntry(scheduleList[i]));
+  }
+  if (status) {
+    step = 20;
+    const QString stored = readText(ini, kCheck, kConcurrency, QString::number(kDefaultDownloadConcurrency));
+    if (toInt16(stored, kDefaultDownloadConcurrency) != downloadConcurrency) {
+      status = ini.WriteINI(kCheck, kConcurrency, QString::number(downloadConcurrency));
+    }
+  }
+  if (!status) {
+    reportRuntimeError(messages_, operation, step, status.error());
+  } else if (showMessage) {
+    messages_.showMessage(
+        QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!"), kDone,
+        MessageIcon::Information);
+  }
+  // The timer follows what is in memory, saved or not.
+  if (schedulerSaved_) schedulerSaved_();
+  return status;
+}
+
+Status mSettings::LoadSchedulerSettings(bool loadList) {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  scheduleList.clear();
+
+  schedulerEnabled = readInt16(ini, kSchdl, QStringLiteral("ena"), 0);
+  interval = readInt16(ini, kSchdl, QStringLiteral("frq"), kNoInterval);
+  // An index the interval list does not have would arm the timer with nothing sensible.
+  if (!isValidInterval(interval)) interval = kNoInterval;
+  notify = readInt16(ini, kSchdl, QStringLiteral("alr"), 1);
+  playSound = readInt16(ini, kSchdl, QStringLiteral("snd"), 0);
+  soundFile = readText(ini, kSchdl, QStringLiteral("sfl"), defaultSoundFile());
+  const int concurrency = readInt16(ini, kCheck, kConcurrency, kDefaultDownloadConcurrency);
+  downloadConcurrency =
+      concurrency >= 1 && concurrency <= kMaxDownloadConcurrency ? concurrency : kDefaultDownloadConcurrency;
+  if (!loadList) return Status::success();
+
+  const QString operation = QStringLiteral("LoadSchedulerSettings");
+  const Result<QString> keys = ini.GetSectionKeys(kSchdl);
+  if (!keys) {
+    reportRuntimeError(messages_, operation, 3, keys.error());
+    return Status::failure(keys.error());
+  }
+  // Every entry is loaded, however long the list: a cap here would leave a
+  // user with many scheduled feeds a scheduler that silently checks nothing.
+  int n = 0;
+  for (const QString& name : keys.value().split(QChar(0), Qt::SkipEmptyParts)) {
+    if (!name.contains(QLatin1Char('_'))) continue;
+    ++n;
+    const QString key = QStringLiteral("s_") + QString::number(n);
+    const Result<QString> value = ini.ReadINI(kSchdl, key, {});
+    Result<ScheduleEntry> entry =
+        value ? parseScheduleEntry(value.value()) : Result<ScheduleEntry>::failure(value.error());
+    if (!entry) {
+      ErrorInfo error = entry.error();
+      error.description += QStringLiteral(" (key \"%1\")").arg(key);
+      reportRuntimeError(messages_, operation, 3, error);
+      return Status::failure(error);
+    }
+    scheduleList.append(std::move(entry).value());
+  }
+  return Status::success();
+}
+
+}  // namespace tidewell
