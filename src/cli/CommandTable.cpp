@@ -1,10 +1,31 @@
 #include "cli/CliCommand.h"
+#include "cli/ConfigCommands.h"
+#include "cli/FeedDbCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.
 namespace tidewell::cli {
 
 const std::vector<CliCommand>& commandTable() {
   static const std::vector<CliCommand> table = {
+      {QStringLiteral("config"), QStringLiteral("config get SECTION KEY | config set SECTION KEY VALUE"),
+       QStringLiteral("Read or write one value of AppCfg.cfg."), runConfig},
+      {QStringLiteral("schedule"),
+       QStringLiteral("schedule list | add FEED_ID | remove FEED_ID | enable [--interval 0-6] | disable"),
+       QStringLiteral("Show or change the feeds the scheduler checks, switch it on (interval index 0 = every 5 min "
+                      "... 6 = every 3 hours) or off."),
+       runSchedule},
+      {QStringLiteral("list"), QStringLiteral("list [--json]"),
+       QStringLiteral("Show the categories and their feeds as the tree does; --json prints one JSON object."), runList},
+      {QStringLiteral("add-category"), QStringLiteral("add-category NAME"), QStringLiteral("Add a category."),
+       runAddCategory},
+      {QStringLiteral("rename-category"), QStringLiteral("rename-category OLD NEW"),
+       QStringLiteral("Rename a category; a name another category has is refused."), runRenameCategory},
+      {QStringLiteral("delete-category"), QStringLiteral("delete-category NAME"),
+       QStringLiteral("Delete a category with its feeds (their stored items stay on disk)."), runDeleteCategory},
+      {QStringLiteral("move-feed"), QStringLiteral("move-feed [--yes] ID CATEGORY"),
+       QStringLiteral("Move a feed to the end of another category; --yes answers the confirmation."), runMoveFeed},
+      {QStringLiteral("delete-feed"), QStringLiteral("delete-feed ID"),
+       QStringLiteral("Delete a feed and its stored items."), runDeleteFeed},
   };
   return table;
 }
