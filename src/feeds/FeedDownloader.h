@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -81,8 +80,11 @@ class FeedDownloader : public QObject {
   bool isRunning() const { return reply_ != nullptr; }
   const DownloadResult& result() const { return result_; }
 
-  // start() + a local event loop until finished().
+  // start() + waitForFinished().
   DownloadResult fetch(const DownloadOptions& options);
+  // Waits in a local event loop until the running request ends (at once when
+  // none runs) and gives its result.
+  DownloadResult waitForFinished();
   // The same with a downloader of its own on the given (or an own) manager.
   static DownloadResult fetchOnce(const DownloadOptions& options, QNetworkAccessManager* manager = nullptr);
 
@@ -93,20 +95,18 @@ class FeedDownloader : public QObject {
   void onReadyRead();
   void onFinished();
   void onTimeout();
-  void onRedirected(const QUrl& url);
   void fail(DownloadError error, const QString& message);
   void complete();
   void release();
 
   QNetworkAccessManager* manager_;
   bool ownsManager_ = false;
-  QPointer<QNetworkReply> reply_;
+  QNetworkReply* reply_ = nullptr;
   QTimer timer_;
   DownloadOptions options_;
   DownloadResult result_;
   bool timedOut_ = false;
   bool failing_ = false;
-  int redirects_ = 0;
 };
 
 // The reason texts DownloadResult::errorMessage uses, also for tests.

@@ -1,0 +1,98 @@
+#include "feeds/FeedFetch.h"
+
+#include "core/UserMessages.h"
+#include "core/Utilities.h"
+#include "feeds/LogSink.h"
+
+#include <QSaveFile>
+
+namespace tidewell {
+
+namespace {
+
+const char* const kDownloadFailedTitle = "Download Failed!";
+
+// A fault that leaves nothing worth parsing. Network failures are not among
+// them: whatever arrived (perhaps nothing) goes on and the parser judges it,
+// as with any other answer.
+bool stopsDownload(DownloadError error) {
+  return error == DownloadError::TooLarge || error == DownloadError::Tls || error == DownloadError::Redirect ||
+         error == DownloadError::Aborted;
+}
+
+}  // namespace
+
+void WriteDebugXml(const QString& path, const QByteArray& body) {
+  if (path.isEmpty()) return;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return;
+  file.write(body);
+  file.write("\n");
+  file.commit();
+}
+
+bool AcceptViewerDownload(const DownloadResult& result, UserMessages& messages) {
+  if (!stopsDownload(result.error)) return true;
+  if (result.error != DownloadError::Aborted) {
+    messages.showMessage(QStringLiteral("Application failed to fetch Feed Data! ") + result.errorMessage,
+                         QString::fromLatin1(kDownloadFailedTitle), MessageIcon::Exclamation);
+  }
+  return false;
+}
+
+bool AcceptScheduledDownload(const DownloadResult& result, LogSink& log) {
+  if (result.error == DownloadError::Timeout) {
+    log.writeLine(QString::fromLatin1(kLogServerTimeout));
+    return false;
+  }
+  if (!stopsDownload(result.error)) return true;
+  log.writeLine(QStringLiteral("--> Error: Application failed to fetch Feed Data! ") + result.errorMessage);
+  return false;
+}
+
+std::optional<DownloadResult> FetchFeedData(const ViewerFetchRequest& request, UserMessages& messages) {
+  util::ClearUrlCache(request.url);
+  FeedDownloader downloader(request.manager);
+  DownloadOptions options;
+  options.url = QUrl::fromUserInput(request.url);
+  options.timeoutMs = request.timeoutMs;
+  for (;;) {
+    if (request.executingChanged) request.executingChanged(true);
+    DownloadResult result = downloader.fetch(options);
+    if (request.executingChanged) request.executingChanged(false);
+    if (result.error == DownloadError::Timeout) {
+      if (messages.askRetryCancel(
+              QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"),
+              QStringLiteral("Server Timeout!"), MessageIcon::Exclamation)) {
+        continue;
+      }
+      return std::nullopt;
+    }
+    if (!AcceptViewerDownload(result, messages)) return std::nullopt;
+    WriteDebugXml(request.debugXmlPath, result.body);
+    return result;
+  }
+}
+
+std::optional<DownloadResult> FetchScheduledFeed(const ScheduledFetchRequest& request, LogSink& log) {
+  util::ClearUrlCache(request.url);
+  const bool connected = request.isConnected ? request.isConnected() : util::IsConnected();
+  if (!connected) {
+    log.writeLine(QString::fromLatin1(kLogNotConnected));
+    return std::nullopt;
+  }
+  log.writeLine(QString::fromLatin1(kLogSendingRequest));
+  DownloadOptions options;
+  options.url = QUrl::fromUserInput(request.url);
+  options.timeoutMs = request.timeoutMs;
+  options.ifNoneMatch = request.ifNoneMatch;
+  options.ifModifiedSince = request.ifModifiedSince;
+  FeedDownloader downloader(request.manager);
+  downloader.start(options);
+  log.writeLine(QString::fromLatin1(kLogRequestSent));
+  DownloadResult result = downloader.waitForFinished();
+  if (!AcceptScheduledDownload(result, log)) return std::nullopt;
+  return result;
+}
+
+}  // namespace tidewell

@@ -1,0 +1,93 @@
+#include "feeds/FeedXml.h"
+
+#include "feeds/FeedDecoder.h"
+
+#include <cstring>
+
+namespace tidewell {
+
+bool FeedXml::load(pugi::xml_document& document, QByteArray& buffer, const QByteArray& bytes, const QString& charset) {
+  buffer = FeedDecoder::toUtf8(bytes, charset);
+  if (buffer.isEmpty()) return false;
+  // In place: the document points into buffer, which the caller keeps alive.
+  const pugi::xml_parse_result result = document.load_buffer_inplace(buffer.data(), static_cast<size_t>(buffer.size()),
+                                                                     pugi::parse_default, pugi::encoding_utf8);
+  return static_cast<bool>(result) && document.document_element();
+}
+
+QString FeedXml::value(const char* utf8) { return QString::fromUtf8(utf8, static_cast<qsizetype>(std::strlen(utf8))); }
+
+QString FeedXml::text(const pugi::xml_node& node) {
+  if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) return value(node.value()).trimmed();
+  // The common case, one text child, without building a joined copy.
+  pugi::xml_node first = node.first_child();
+  if (first && !first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata)) {
+    return value(first.value()).trimmed();
+  }
+  QByteArray joined;
+  pugi::xml_node current = first;
+  while (current) {
+    if (current.type() == pugi::node_pcdata || current.type() == pugi::node_cdata) joined.append(current.value());
+    if (current.first_child()) {
+      current = current.first_child();
+      continue;
+    }
+    while (current && current != node && !current.next_sibling()) current = current.parent();
+    if (!current || current == node) break;
+    current = current.next_sibling();
+  }
+  return QString::fromUtf8(joined).trimmed();
+}
+
+pugi::xml_node FeedXml::findFirst(const pugi::xml_node& from, const char* name, const char* parentName) {
+  pugi::xml_node current = from.first_child();
+  while (current) {
+    if (current.type() == pugi::node_element && std::strcmp(current.name(), name) == 0 &&
+        (parentName == nullptr || std::strcmp(current.parent().name(), parentName) == 0)) {
+      return current;
+    }
+    if (current.first_child()) {
+      current = current.first_child();
+      continue;
+    }
+    while (current && current != from && !current.next_sibling()) current = current.parent();
+    if (!current || current == from) break;
+    current = current.next_sibling();
+  }
+  return {};
+}
+
+pugi::xml_node FeedXml::findPath(const pugi::xml_node& from, std::initializer_list<const char*> path) {
+  const char* const* names = path.begin();
+  const int depth = static_cast<int>(path.size());
+  auto matches = [&](pugi::xml_node node) {
+    for (int i = depth - 1; i >= 0; --i) {
+      if (!node || node == from || node.type() != pugi::node_element || std::strcmp(node.name(), names[i]) != 0) {
+        return false;
+      }
+      node = node.parent();
+    }
+    return true;
+  };
+  pugi::xml_node current = from.first_child();
+  while (current) {
+    if (current.type() == pugi::node_element && matches(current)) return current;
+    if (current.first_child()) {
+      current = current.first_child();
+      continue;
+    }
+    while (current && current != from && !current.next_sibling()) current = current.parent();
+    if (!current || current == from) break;
+    current = current.next_sibling();
+  }
+  return {};
+}
+
+pugi::xml_node FeedXml::child(const pugi::xml_node& node, const char* name) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && std::strcmp(c.name(), name) == 0) return c;
+  }
+  return {};
+}
+
+}  // namespace tidewell

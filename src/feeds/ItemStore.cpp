@@ -1,0 +1,371 @@
+#include "feeds/ItemStore.h"
+
+#include "core/RuntimeError.h"
+#include "core/UserMessages.h"
+#include "core/Utilities.h"
+#include "core/clsMD5.h"
+#include "feeds/FeedDates.h"
+#include "feeds/FeedXml.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+#include <cstring>
+
+namespace tidewell {
+
+namespace {
+
+const char* const kInvalidFormatTitle = "Invalid File format!";
+
+enum class LoadState { Missing, NotXml, Loaded };
+
+// One loaded store: the document points into buffer, so both live together.
+struct StoreDocument {
+  pugi::xml_document document;
+  QByteArray buffer;
+  pugi::xml_node data;   // ".//data"
+  pugi::xml_node items;  // ".//data/items"
+};
+
+LoadState loadStore(const QString& path, StoreDocument& store) {
+  QFile file(path);
+  if (!file.exists()) return LoadState::Missing;
+  if (!file.open(QIODevice::ReadOnly)) return LoadState::NotXml;
+  const QByteArray bytes = file.readAll();
+  file.close();
+  if (!FeedXml::load(store.document, store.buffer, bytes)) return LoadState::NotXml;
+  store.data = FeedXml::findFirst(store.document, "data");
+  store.items = FeedXml::findPath(store.document, {"data", "items"});
+  return LoadState::Loaded;
+}
+
+// The skeleton a store starts from when its file does not exist yet.
+void createSkeleton(StoreDocument& store, bool withItems) {
+  store.data = store.document.append_child("data");
+  store.items = withItems ? store.data.append_child("items") : pugi::xml_node();
+}
+
+struct ByteWriter : pugi::xml_writer {
+  QByteArray* out;
+  void write(const void* data, size_t size) override {
+    out->append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+  }
+};
+
+// Written whole and atomically as UTF-8; a declaration kept from the loaded
+// file is made to say so.
+Status saveStore(StoreDocument& store, const QString& path) {
+  pugi::xml_node first = store.document.first_child();
+  if (first.type() == pugi::node_declaration && first.attribute("encoding")) {
+    first.attribute("encoding").set_value("UTF-8");
+  }
+  QByteArray bytes;
+  bytes.reserve(store.buffer.size() + 4096);
+  ByteWriter writer;
+  writer.out = &bytes;
+  store.document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  bytes.append('\n');
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    return Status::failure({1, QStringLiteral("ItemStore"), file.errorString()});
+  }
+  return Status::success();
+}
+
+QByteArray utf8(const QString& text) { return text.toUtf8(); }
+
+void setText(pugi::xml_node element, const QString& text) {
+  while (element.first_child()) element.remove_child(element.first_child());
+  if (!text.isEmpty()) element.append_child(pugi::node_pcdata).set_value(utf8(text).constData());
+}
+
+void appendTextChild(pugi::xml_node parent, const char* name, const QString& text) {
+  pugi::xml_node child = parent.append_child(name);
+  if (!text.isEmpty()) child.append_child(pugi::node_pcdata).set_value(utf8(text).constData());
+}
+
+void appendItem(pugi::xml_node items, const FeedItem& item) {
+  pugi::xml_node node = items.append_child("item");
+  node.append_attribute("id").set_value(utf8(item.id).constData());
+  node.append_attribute("status").set_value("0");
+  appendTextChild(node, "title", item.title);
+  appendTextChild(node, "link", item.link);
+  appendTextChild(node, "date", ItemStore::StoredDate(item));
+  appendTextChild(node, "desc", item.description);
+  appendTextChild(node, "media", item.media);
+}
+
+// The extension element for conditional requests stays after the elements
+// every reader knows.
+pugi::xml_node ensureLatest(pugi::xml_node data) {
+  if (pugi::xml_node latest = FeedXml::child(data, "latest")) return latest;
+  if (pugi::xml_node http = FeedXml::child(data, "http")) return data.insert_child_before("latest", http);
+  return data.append_child("latest");
+}
+
+bool isBlankLatest(const QString& latest) {
+  const QString trimmed = latest.trimmed();
+  if (trimmed.isEmpty()) return true;
+  for (QChar c : trimmed) {
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return true;
+  }
+  return false;
+}
+
+QString itemId(const pugi::xml_node& item) { return FeedXml::value(item.first_attribute().value()); }
+
+// The idx-th element child (0-based), skipping text and comments.
+pugi::xml_node elementAt(const pugi::xml_node& node, int index) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (index-- == 0) return c;
+  }
+  return {};
+}
+
+bool isItem(const pugi::xml_node& node) {
+  return node.type() == pugi::node_element && std::strcmp(node.name(), "item") == 0;
+}
+
+}  // namespace
+
+ItemRef ItemRef::fromLink(const QString& link) { return {clsMD5().GetMD5(link), 0}; }
+
+ItemStore::ItemStore(QString path) : path_(std::move(path)) {}
+
+QString ItemStore::StoredDate(const FeedItem& item) {
+  return item.year + QLatin1Char('-') + item.month + QLatin1Char('-') + item.day + QLatin1Char('T') + item.time;
+}
+
+void ItemStore::SplitStoredDate(const QString& stored, FeedItem& into) {
+  const qsizetype t = stored.indexOf(QLatin1Char('T'));
+  const QString datePart = t < 0 ? stored : stored.left(t);
+  into.time = t < 0 ? QString() : stored.mid(t + 1);
+  const QStringList parts = datePart.split(QLatin1Char('-'));
+  into.year = parts.value(0);
+  into.month = parts.value(1);
+  into.day = parts.value(2);
+}
+
+void ItemStore::AddItemToStore(const FeedItem& item) const {
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::NotXml) return;
+  if (state == LoadState::Missing) createSkeleton(store, true);
+  if (!store.items) return;
+  appendItem(store.items, item);
+  (void)saveStore(store, path_);
+}
+
+void ItemStore::UpdateLatestMarker(const QString& latestId) const {
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::NotXml) return;
+  if (state == LoadState::Missing) createSkeleton(store, false);
+  if (!store.data) return;
+  setText(ensureLatest(store.data), latestId);
+  (void)saveStore(store, path_);
+}
+
+QString ItemStore::ReadLatestId() const {
+  StoreDocument store;
+  if (loadStore(path_, store) != LoadState::Loaded) return {};
+  const pugi::xml_node latest = FeedXml::findPath(store.document, {"data", "latest"});
+  return latest ? FeedXml::text(latest) : QString();
+}
+
+std::optional<StoredItems> ItemStore::LoadStoredItems(UserMessages& messages) const {
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::Missing) return StoredItems{};
+  if (state == LoadState::NotXml) {
+    messages.showMessage(QStringLiteral("Failed to load the Feed Data file details."),
+                         QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
+    return std::nullopt;
+  }
+  if (!store.items) {
+    messages.showMessage(QStringLiteral("Application failed to access Records in Feed Data file!"),
+                         QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
+    return std::nullopt;
+  }
+  StoredItems result;
+  if (const pugi::xml_node latest = FeedXml::findPath(store.document, {"data", "latest"})) {
+    result.latestId = FeedXml::text(latest);
+  }
+  QHash<QString, int> seen;
+  for (pugi::xml_node node = store.items.first_child(); node; node = node.next_sibling()) {
+    if (!isItem(node)) continue;
+    StoredItem item;
+    // The list reads the id, status, title, link and date by position.
+    item.id = itemId(node);
+    item.status = FeedXml::value(node.first_attribute().next_attribute().value());
+    item.title = FeedXml::text(elementAt(node, 0));
+    item.link = FeedXml::text(elementAt(node, 1));
+    item.date = FeedXml::text(elementAt(node, 2));
+    item.description = FeedXml::text(FeedXml::child(node, "desc"));
+    item.media = FeedXml::text(FeedXml::child(node, "media"));
+    item.occurrence = seen[item.id]++;
+    result.items.push_back(std::move(item));
+  }
+  return result;
+}
+
+bool ItemStore::ItemOperation(const QString& link, const QString& operation, bool markRead, UserMessages& messages,
+                              FeedItem* info, QString* latestId) const {
+  return ItemOperation(ItemRef::fromLink(link), operation, markRead, messages, info, latestId);
+}
+
+bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool markRead, UserMessages& messages,
+                              FeedItem* info, QString* latestId) const {
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::Missing) {
+    messages.showMessage(QStringLiteral("Application failed to access Feed Data file. Item details cannot be fetched."),
+                         QStringLiteral("Feed Data file is missing!"), MessageIcon::Exclamation);
+    return false;
+  }
+  if (state == LoadState::NotXml) {
+    messages.showMessage(QStringLiteral("Failed to load the Feed Data file details."),
+                         QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
+    return false;
+  }
+  if (!store.items) {
+    messages.showMessage(QStringLiteral("Application failed to access Records in Feed Data file!"),
+                         QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
+    return false;
+  }
+  if (latestId != nullptr) {
+    const pugi::xml_node latest = FeedXml::findPath(store.document, {"data", "latest"});
+    if (latest) *latestId = FeedXml::text(latest);
+  }
+
+  const QByteArray wanted = utf8(ref.id);
+  int occurrence = 0;
+  pugi::xml_node found;
+  for (pugi::xml_node node = store.items.first_child(); node; node = node.next_sibling()) {
+    if (!isItem(node) || std::strcmp(node.first_attribute().value(), wanted.constData()) != 0) continue;
+    if (occurrence++ == ref.occurrence) {
+      found = node;
+      break;
+    }
+  }
+  if (!found) return false;
+
+  bool changed = false;
+  auto setStatus = [&](const char* value) {
+    pugi::xml_attribute status = found.attribute("status");
+    if (!status) status = found.append_attribute("status");
+    if (std::strcmp(status.value(), value) != 0) {
+      status.set_value(value);
+      changed = true;
+    }
+  };
+  if (operation == QLatin1String("del")) {
+    store.items.remove_child(found);
+    changed = true;
+  } else if (operation == QLatin1String("getinfo")) {
+    if (info != nullptr) {
+      FeedItem item;
+      item.title = FeedXml::text(FeedXml::child(found, "title"));
+      item.link = FeedXml::text(FeedXml::child(found, "link"));
+      SplitStoredDate(FeedXml::text(FeedXml::child(found, "date")), item);
+      item.description = FeedXml::text(FeedXml::child(found, "desc"));
+      item.media = FeedXml::text(FeedXml::child(found, "media"));
+      item.id = itemId(found);
+      *info = std::move(item);
+    }
+    if (markRead) setStatus("1");
+  } else if (operation == QLatin1String("read")) {
+    setStatus("1");
+  } else if (operation == QLatin1String("unread")) {
+    setStatus("0");
+  }
+  if (!changed) return true;
+  const Status saved = saveStore(store, path_);
+  if (!saved) {
+    reportRuntimeError(messages, QStringLiteral("ItemOperation"), 2, saved.error());
+    return false;
+  }
+  return true;
+}
+
+MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& latestId,
+                                     const CacheValidators* validators) const {
+  MergeResult result;
+  result.latestId = latestId;
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::Missing) createSkeleton(store, true);
+
+  // Ids already stored, wanted only while the latest id is blank.
+  std::optional<QSet<QString>> known;
+  auto knownIds = [&]() -> QSet<QString>& {
+    if (!known) {
+      known.emplace();
+      if (store.items) {
+        for (pugi::xml_node node = store.items.first_child(); node; node = node.next_sibling()) {
+          if (isItem(node)) known->insert(itemId(node));
+        }
+      }
+    }
+    return *known;
+  };
+
+  for (auto it = parsed.rbegin(); it != parsed.rend(); ++it) {
+    const bool blank = isBlankLatest(result.latestId);
+    if (!IsNewerThanLatest(DateKey(*it), result.latestId)) continue;
+    if (blank && !it->id.isEmpty()) {
+      // An undated (or first) item already in the store is known, not new.
+      if (knownIds().contains(it->id)) continue;
+      knownIds().insert(it->id);
+    } else if (known && !it->id.isEmpty()) {
+      known->insert(it->id);
+    }
+    result.addedItems.push_back(*it);
+  }
+  result.added = static_cast<int>(result.addedItems.size());
+
+  if (state == LoadState::NotXml) return result;  // a damaged store is left as it is
+  bool changed = false;
+  if (store.items) {
+    for (const FeedItem& item : result.addedItems) appendItem(store.items, item);
+    changed = result.added > 0;
+  }
+  if (store.data && (result.added > 0 || result.latestId != latestId)) {
+    setText(ensureLatest(store.data), result.latestId);
+    changed = true;
+  }
+  if (validators != nullptr && store.data) {
+    pugi::xml_node http = FeedXml::child(store.data, "http");
+    const CacheValidators current{http ? QByteArray(http.attribute("etag").value()) : QByteArray(),
+                                  http ? QByteArray(http.attribute("modified").value()) : QByteArray()};
+    if (!(current == *validators)) {
+      if (!http) http = store.data.append_child("http");
+      http.remove_attributes();
+      http.append_attribute("etag").set_value(validators->etag.constData());
+      http.append_attribute("modified").set_value(validators->lastModified.constData());
+      changed = true;
+    }
+  }
+  if (changed) result.saved = saveStore(store, path_).ok();
+  return result;
+}
+
+CacheValidators ItemStore::ReadCacheValidators() const {
+  StoreDocument store;
+  if (loadStore(path_, store) != LoadState::Loaded || !store.data) return {};
+  const pugi::xml_node http = FeedXml::child(store.data, "http");
+  return {QByteArray(http.attribute("etag").value()), QByteArray(http.attribute("modified").value())};
+}
+
+bool ItemStore::WriteCacheValidators(const CacheValidators& validators) const {
+  return MergeNewItems({}, ReadLatestId(), &validators).saved;
+}
+
+}  // namespace tidewell

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class QNetworkAccessManager;
+class QPoint;
+
+namespace tidewell {
+
+// What a feed viewer needs of the main window that hosts it.
+class ViewerHost {
+ public:
+  virtual ~ViewerHost() = default;
+
+  // The tab strip shows the viewer's new caption.
+  virtual void refreshTabs() = 0;
+  // An item was clicked: sending it by e-mail becomes possible.
+  virtual void enableSendByEmail() = 0;
+  // The item menu, with its "show" entry as default.
+  virtual void popupItemMenu(const QPoint& globalPos) = 0;
+  // The e-mail settings dialog (modal).
+  virtual void showEmailSettings() = 0;
+  // The send dialog (modal) for one item.
+  virtual void sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
+                               const QString& description) = 0;
+  // Opens a web address in the user's browser.
+  virtual bool openUrl(const QString& url) = 0;
+  // The program's network access, shared by every download.
+  virtual QNetworkAccessManager* network() = 0;
+};
+
+}  // namespace tidewell

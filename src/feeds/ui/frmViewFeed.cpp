@@ -1,0 +1,471 @@
+#include "feeds/ui/frmViewFeed.h"
+
+#include "app/AppContext.h"
+#include "core/RuntimeError.h"
+#include "core/Utilities.h"
+#include "feeds/FeedDates.h"
+#include "feeds/FeedFetch.h"
+#include "feeds/FeedParser.h"
+#include "feeds/ui/PreviewBrowser.h"
+#include "feeds/ui/PreviewPage.h"
+#include "feeds/ui/ViewerHost.h"
+#include "l10n/ui/WindowLocalizer.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QSplitter>
+#include <QTime>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tidewell {
+
+namespace {
+
+// The system's long time form without a time zone, as the dates are shown
+// in the zone the feed wrote them in.
+QString longTime(const QString& time) {
+  if (util::IsBlank(time)) return {};
+  QTime parsed = QTime::fromString(time, QStringLiteral("H:mm:ss"));
+  if (!parsed.isValid()) parsed = QTime::fromString(time, QStringLiteral("H:mm"));
+  if (!parsed.isValid()) return {};
+  static const QString format = [] {
+    QString f = QLocale().timeFormat(QLocale::LongFormat);
+    f.remove(QLatin1Char('t'));
+    return f.trimmed();
+  }();
+  return QLocale().toString(parsed, format);
+}
+
+// The list compares the texts of the sort column, as the rows show them.
+class ItemRow : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    return text(column) < other.text(column);
+  }
+};
+
+}  // namespace
+
+frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
+    : QWidget(parent), context_(context), host_(host) {
+  setObjectName(QStringLiteral("frmViewFeed"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  unreadIcon_ = QIcon(QStringLiteral(":/icons/unread.png"));
+  readIcon_ = QIcon(QStringLiteral(":/icons/read.png"));
+
+  list_ = new QTreeWidget(this);
+  list_->setObjectName(QStringLiteral("lstItems"));
+  list_->setColumnCount(3);
+  list_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")});
+  list_->setRootIsDecorated(false);
+  list_->setUniformRowHeights(true);
+  list_->setAlternatingRowColors(true);
+  list_->setAllColumnsShowFocus(true);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setIconSize(QSize(16, 16));
+  list_->setColumnHidden(ColDateSort, true);
+  list_->header()->setSectionsClickable(true);
+  list_->header()->setSortIndicatorShown(true);
+  list_->header()->setStretchLastSection(false);
+  list_->header()->setSectionResizeMode(ColTitle, QHeaderView::Stretch);
+  list_->header()->setSectionResizeMode(ColPublished, QHeaderView::Interactive);
+  list_->header()->resizeSection(ColPublished, 210);
+  list_->setContextMenuPolicy(Qt::NoContextMenu);
+  list_->viewport()->installEventFilter(this);
+  boldFont_ = list_->font();
+  boldFont_.setBold(true);
+
+  preview_ = new PreviewBrowser(this);
+  preview_->setNetwork(host_.network());
+  preview_->setLinkHandler([this](const QUrl& url) { host_.openUrl(url.toString()); });
+
+  splitter_ = new QSplitter(Qt::Vertical, this);
+  splitter_->setObjectName(QStringLiteral("picSplitter"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->setHandleWidth(6);
+  splitter_->addWidget(list_);
+  splitter_->addWidget(preview_);
+  splitter_->setStretchFactor(0, 2);
+  splitter_->setStretchFactor(1, 3);
+  connect(splitter_, &QSplitter::splitterMoved, this, [this](int position) { keepSplitterInBand(position); });
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(splitter_);
+
+  delay_.setObjectName(QStringLiteral("tmrDelay"));
+  delay_.setSingleShot(true);
+  delay_.setInterval(kDelayMs);
+  connect(&delay_, &QTimer::timeout, this, [this] { LoadFeedData(true); });
+
+  connect(list_->header(), &QHeaderView::sectionClicked, this, &frmViewFeed::sortByHeader);
+  connect(list_, &QTreeWidget::itemClicked, this, [this] { lstItems_Click(); });
+  connect(preview_, &PreviewBrowser::navigationCompleted, this, [this] {
+    const QString page = context_.paths.previewTmp();
+    if (QFile::exists(page)) QFile::remove(page);
+    if (isVisible()) list_->setFocus();
+  });
+  connect(preview_, &PreviewBrowser::keyPressedInDocument, this, [this] { list_->setFocus(); });
+
+  WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
+  preview_->Navigate(QStringLiteral("about:blank"));
+}
+
+frmViewFeed::~frmViewFeed() = default;
+
+QString frmViewFeed::itemStorePath() const { return context_.paths.itemStore(feedId_); }
+
+void frmViewFeed::setFeedCaption(const QString& caption) {
+  feedCaption_ = caption;
+  if (!loading_) setCaption(caption);
+}
+
+void frmViewFeed::setCaption(const QString& caption) {
+  setWindowTitle(caption);
+  emit captionChanged(caption);
+  host_.refreshTabs();
+}
+
+void frmViewFeed::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    setCaption(feedCaption_);
+    delay_.start();
+  }
+}
+
+void frmViewFeed::closeEvent(QCloseEvent* event) {
+  if (stillExecuting_ && !forced_) {
+    context_.messages.showMessage(context_.languages.getMessages(QStringLiteral("MSG_BUSY")), QString(),
+                                  MessageIcon::Exclamation);
+    event->ignore();
+    return;
+  }
+  delay_.stop();
+  event->accept();
+}
+
+void frmViewFeed::forceClose() {
+  forced_ = true;
+  close();
+}
+
+void frmViewFeed::LoadFeedData(bool loadStored) {
+  // A load already under way finishes first; a second one would download the
+  // same feed again inside the first one's wait.
+  if (loading_) return;
+  QPointer<frmViewFeed> self(this);
+  loading_ = true;
+  const auto finish = [&](const QString& caption) {
+    if (!self) return;
+    loading_ = false;
+    setCaption(caption);
+  };
+
+  if (loadStored) {
+    setCaption(feedCaption_ + QStringLiteral(" (loading ...)"));
+    QCoreApplication::processEvents();
+    if (!self) return;
+    LoadStoredItems();
+  }
+  if (!checkForNewItems_) return finish(feedCaption_);
+
+  while (!util::IsConnected()) {
+    const bool retry = context_.messages.askRetryCancel(
+        QStringLiteral("Cannot check Feed URL for new Items, Application failed to access Internet on this machine. "
+                       "Please make sure you're connected to Internet and Firewall application (if any) is "
+                       "configured properly to grant Internet access for ") +
+            context_.identity.programName,
+        QStringLiteral("Working Offline?"), MessageIcon::Exclamation);
+    if (!self) return;
+    if (!retry) return finish(feedCaption_);
+  }
+
+  setCaption(feedCaption_ + QStringLiteral(" (checking ...)"));
+  ViewerFetchRequest request;
+  request.url = feedUrl_;
+  request.debugXmlPath = context_.paths.debugXml();
+  request.manager = host_.network();
+  request.executingChanged = [self](bool executing) {
+    if (self) self->stillExecuting_ = executing;
+  };
+  const std::optional<DownloadResult> result = FetchFeedData(request, context_.messages);
+  if (!self) return;
+  stillExecuting_ = false;
+  if (result) {
+    feedData_ = result->body;
+    feedCharset_ = result->charset;
+  }
+
+  setCaption(feedCaption_ + QStringLiteral(" (parsing ...)"));
+  ParseResult parsed;
+  if (feedType_ == 1) {
+    parsed = ParseAtomItems(feedData_, feedCharset_, context_.messages);
+  } else if (feedType_ == 0 || feedType_ == 2) {
+    parsed = ParseRssItems(feedData_, feedCharset_, context_.messages);
+  }
+  if (!self) return;
+
+  setCaption(feedCaption_ + QStringLiteral(" (updating ...)"));
+  if (parsed.count() > 0) AddNewItemsToList(parsed.items);
+  finish(hasNewItems_ ? feedCaption_ + QStringLiteral(" [new]") : feedCaption_);
+}
+
+void frmViewFeed::LoadStoredItems() {
+  stillExecuting_ = true;
+  list_->clear();
+  idCounts_.clear();
+  const ItemStore store(itemStorePath());
+  if (!QFile::exists(store.path())) {
+    stillExecuting_ = false;
+    return;
+  }
+  const std::optional<StoredItems> stored = store.LoadStoredItems(context_.messages);
+  if (!stored) {
+    stillExecuting_ = false;
+    return;
+  }
+  if (!stored->latestId.isEmpty()) latestId_ = stored->latestId;
+
+  QList<QTreeWidgetItem*> rows;
+  rows.reserve(static_cast<qsizetype>(stored->items.size()));
+  for (const StoredItem& item : stored->items) {
+    auto* row = new ItemRow;
+    row->setText(ColTitle, item.title);
+    row->setData(ColTitle, TagRole, item.link);
+    row->setData(ColTitle, IdRole, item.id);
+    row->setData(ColTitle, OccurrenceRole, item.occurrence);
+    FeedItem date;
+    ItemStore::SplitStoredDate(item.date, date);
+    const QString time = longTime(date.time);
+    if (!time.isEmpty()) {
+      row->setText(ColPublished, date.day + QLatin1Char(' ') + date.month + QLatin1Char(' ') + date.year +
+                                     QStringLiteral(" ; ") + time);
+      row->setText(ColDateSort, DateKey(date.day, date.month, date.year, date.time));
+    }
+    setRowRead(row, item.status.toInt() != 0);
+    idCounts_[item.id] = qMax(idCounts_.value(item.id), item.occurrence + 1);
+    rows.append(row);
+  }
+  list_->addTopLevelItems(rows);
+  applySort();
+  if (list_->topLevelItemCount() > 0) list_->scrollToItem(list_->topLevelItem(0));
+  stillExecuting_ = false;
+}
+
+void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
+  hasNewItems_ = false;
+  if (parsed.empty()) return;
+  const ItemStore store(itemStorePath());
+  // The store's own latest id: a scheduled check may have moved it since the
+  // list was read.
+  const MergeResult merged = store.MergeNewItems(parsed, store.ReadLatestId());
+  QList<QTreeWidgetItem*> rows;
+  for (const FeedItem& item : merged.addedItems) {
+    auto* row = new ItemRow;
+    row->setText(ColTitle, item.title);
+    const QString time = longTime(item.time);
+    if (!item.hasDate() || time.isEmpty()) {
+      row->setText(ColPublished, QStringLiteral("No Date Info Provided"));
+      row->setText(ColDateSort, QStringLiteral("0"));
+    } else {
+      row->setText(ColPublished, item.day + QLatin1Char(' ') + item.month + QLatin1Char(' ') + item.year +
+                                     QStringLiteral("; ") + time);
+      row->setText(ColDateSort, DateKey(item));
+    }
+    row->setData(ColTitle, TagRole, item.link);
+    row->setData(ColTitle, IdRole, item.id);
+    row->setData(ColTitle, OccurrenceRole, idCounts_.value(item.id));
+    idCounts_[item.id] = idCounts_.value(item.id) + 1;
+    setRowRead(row, false);
+    rows.prepend(row);
+  }
+  list_->insertTopLevelItems(0, rows);
+  if (merged.added > 0) {
+    hasNewItems_ = true;
+    latestId_ = merged.latestId;
+  }
+  sortColumn_ = ColDateSort;
+  sortOrder_ = Qt::DescendingOrder;
+  applySort();
+}
+
+void frmViewFeed::applySort() {
+  list_->sortItems(sortColumn_, sortOrder_);
+  list_->header()->setSortIndicator(sortColumn_ == ColTitle ? ColTitle : ColPublished, sortOrder_);
+}
+
+void frmViewFeed::sortByHeader(int column) {
+  if (column == ColTitle) {
+    sortColumn_ = ColTitle;
+  } else if (column == ColPublished) {
+    sortColumn_ = ColDateSort;
+  }
+  sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+  applySort();
+}
+
+void frmViewFeed::setRowRead(QTreeWidgetItem* row, bool read) {
+  row->setData(ColTitle, UnreadRole, !read);
+  row->setIcon(ColTitle, read ? readIcon_ : unreadIcon_);
+  const QFont font = read ? list_->font() : boldFont_;
+  row->setFont(ColTitle, font);
+  row->setFont(ColPublished, font);
+}
+
+QTreeWidgetItem* frmViewFeed::selectedRow() const {
+  const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+  return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void frmViewFeed::lstItems_Click() {
+  if (list_->topLevelItemCount() == 0 || !selectedRow()) return;
+  host_.enableSendByEmail();
+  ShowItemPreview();
+}
+
+bool frmViewFeed::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::RightButton) {
+      if (QTreeWidgetItem* row = list_->itemAt(mouse->position().toPoint())) list_->setCurrentItem(row);
+      if (list_->topLevelItemCount() > 0 && selectedRow()) host_.popupItemMenu(mouse->globalPosition().toPoint());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmViewFeed::ShowItemPreview() {
+  QTreeWidgetItem* row = selectedRow();
+  if (!row) return;
+  const QString templatePath = context_.paths.viewTpl();
+  if (!util::FileExists(templatePath)) {
+    context_.messages.showMessage(QStringLiteral("Required Preview object file is missing or hidden. Please "
+                                                 "reinstall application to resolve this issue."),
+                                  QStringLiteral("Error!"), MessageIcon::Exclamation);
+    return;
+  }
+  const QString templateText = util::ReadTextFile(templatePath);
+  if (util::IsBlank(templateText)) {
+    context_.messages.showMessage(
+        QStringLiteral("Invalid Item Preview object data. Either file is damaged or replaced by another file. Please "
+                       "reinstall the Application to resolve this issue."),
+        QStringLiteral("Invalid Preview data object!"), MessageIcon::Exclamation);
+    return;
+  }
+  const bool unread = row->data(ColTitle, UnreadRole).toBool();
+  const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
+  FeedItem info;
+  if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("getinfo"), unread, context_.messages, &info)) {
+    context_.messages.showMessage(
+        QStringLiteral("Application failed to access details for selected Feed Item. Either item is deleted or Feed "
+                       "Data file is not accessible to application."),
+        QStringLiteral("Failed to locate item in Feed Data File!"), MessageIcon::Exclamation);
+    return;
+  }
+  currentItem_ = info;
+  setRowRead(row, true);
+  const QString page = PreviewPage::fill(templateText, info, context_.identity.programName);
+  const QString pageFile = context_.paths.previewTmp();
+  if (!util::WriteTextFile(pageFile, page, &context_.messages)) return;
+  preview_->Navigate2(pageFile);
+}
+
+void frmViewFeed::HandlePopupMenu(const QString& action) {
+  if (action == QLatin1String("show")) {
+    ShowItemPreview();
+  } else if (action == QLatin1String("del")) {
+    deleteSelected();
+  } else if (action == QLatin1String("txt") || action == QLatin1String("html")) {
+    exportPreview(action == QLatin1String("html"));
+  } else if (action == QLatin1String("email")) {
+    sendSelectedByEmail();
+  } else if (action == QLatin1String("online")) {
+    if (QTreeWidgetItem* row = selectedRow()) {
+      const QString link = row->data(ColTitle, TagRole).toString();
+      if (!util::IsBlank(link)) host_.openUrl(link);
+    }
+  }
+}
+
+void frmViewFeed::deleteSelected() {
+  QTreeWidgetItem* row = selectedRow();
+  if (!row) return;
+  const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
+  if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("del"), true, context_.messages)) return;
+  delete row;
+  // The items after it with the same id moved up one place in the store.
+  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* other = list_->topLevelItem(i);
+    if (other->data(ColTitle, IdRole).toString() != ref.id) continue;
+    const int occurrence = other->data(ColTitle, OccurrenceRole).toInt();
+    if (occurrence > ref.occurrence) other->setData(ColTitle, OccurrenceRole, occurrence - 1);
+  }
+  idCounts_[ref.id] = qMax(0, idCounts_.value(ref.id) - 1);
+  preview_->Navigate(QStringLiteral("about:blank"));
+}
+
+void frmViewFeed::exportPreview(bool html) {
+  const QString path = context_.messages.saveFileName(
+      QStringLiteral("Save As ..."), QString(),
+      html ? QStringLiteral("HTML Files (*.htm *.html)") : QStringLiteral("Text Files (*.txt)"));
+  if (util::IsBlank(path)) return;
+  QString target = path;
+  if (QFileInfo(target).suffix().isEmpty()) target += html ? QStringLiteral(".html") : QStringLiteral(".txt");
+  const QString text = html ? preview_->bodyInnerHtml() : preview_->bodyInnerText();
+  if (!util::WriteTextFile(target, text)) {
+    reportRuntimeError(context_.messages, QStringLiteral("HandlePopupMenu"), 3,
+                       QStringLiteral("Cannot write the file ") + target);
+  }
+}
+
+void frmViewFeed::sendSelectedByEmail() {
+  if (list_->topLevelItemCount() == 0 || !selectedRow()) return;
+  context_.settings.LoadEmailSettings();
+  if (util::IsBlank(context_.settings.smtpServer)) {
+    if (context_.messages.askYesNo(QStringLiteral("Email Server Settings are not properly configured. Would you like "
+                                                  "to set Email Server Settings now?"),
+                                   QStringLiteral("Email Server Settings not configured!"))) {
+      host_.showEmailSettings();
+    } else {
+      context_.messages.showMessage(QStringLiteral("Application cannot send Email. Please configure Email Server from "
+                                                   "\"Email Settings\" panel and try again."),
+                                    QStringLiteral("Cannot Send Email!"), MessageIcon::Exclamation);
+    }
+    return;
+  }
+  if (!util::FileExists(context_.paths.emailTpl())) {
+    context_.messages.showMessage(QStringLiteral("Required Email Message object file is missing or hidden. Please "
+                                                 "reinstall application to resolve this issue."),
+                                  QStringLiteral("Error!"), MessageIcon::Exclamation);
+    return;
+  }
+  host_.sendItemByEmail(feedCaption_, currentItem_.title,
+                        currentItem_.media.isEmpty() ? currentItem_.link : currentItem_.media,
+                        currentItem_.description);
+}
+
+void frmViewFeed::keepSplitterInBand(int position) {
+  const int height = splitter_->height();
+  if (height > 0) {
+    const double share = static_cast<double>(position) / height;
+    if (share < 0.2 || share > 0.8) {
+      if (!splitterSizes_.isEmpty()) splitter_->setSizes(splitterSizes_);
+      return;
+    }
+  }
+  splitterSizes_ = splitter_->sizes();
+}
+
+}  // namespace tidewell

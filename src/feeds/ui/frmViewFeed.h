@@ -1,0 +1,126 @@
+#pragma once
+
+#include "feeds/FeedItem.h"
+#include "feeds/ItemStore.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QIcon>
+#include <QTimer>
+#include <QWidget>
+
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tidewell {
+
+struct AppContext;
+class PreviewBrowser;
+class ViewerHost;
+
+// The window in which one feed is read: its stored items in lstItems, a check
+// of the feed URL for new ones, and the selected item's preview below.
+class frmViewFeed : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Columns of lstItems; the third holds the date key the dates sort by.
+  enum Column { ColTitle = 0, ColPublished = 1, ColDateSort = 2 };
+  // Row data: the item's link (the row's tag), its stored id and its position
+  // among stored items with that id, and whether it is unread.
+  enum Role { TagRole = Qt::UserRole, IdRole, OccurrenceRole, UnreadRole };
+  static constexpr int kDelayMs = 400;
+
+  frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent = nullptr);
+  ~frmViewFeed() override;
+
+  QString FeedID() const { return feedId_; }
+  void setFeedID(const QString& id) { feedId_ = id; }
+  QString FeedURL() const { return feedUrl_; }
+  void setFeedURL(const QString& url) { feedUrl_ = url; }
+  QString FeedCaption() const { return feedCaption_; }
+  void setFeedCaption(const QString& caption);
+  qint16 FeedType() const { return feedType_; }
+  void setFeedType(qint16 type) { feedType_ = type; }
+  bool CheckForNewItems() const { return checkForNewItems_; }
+  void setCheckForNewItems(bool check) { checkForNewItems_ = check; }
+  const QByteArray& FeedData() const { return feedData_; }
+  bool StillExecuting() const { return stillExecuting_; }
+  bool HasNewItems() const { return hasNewItems_; }
+  const FeedItem& currentItem() const { return currentItem_; }
+
+  // Lists the stored items (when loadStored) and checks the feed for new ones.
+  void LoadFeedData(bool loadStored);
+  // "show", "del", "txt", "html", "email", "online"; anything else does nothing.
+  void HandlePopupMenu(const QString& action);
+  void ShowItemPreview();
+  // Closes the window even while it is busy (the main window is going away).
+  void forceClose();
+
+  QTreeWidget* lstItems() const { return list_; }
+  PreviewBrowser* ucPreview() const { return preview_; }
+  QSplitter* picSplitter() const { return splitter_; }
+  QTimer& tmrDelay() { return delay_; }
+  QString itemStorePath() const;
+
+  // The sort by a header click: "Title" by title, "Published On" by the date
+  // key; every click flips the order.
+  void sortByHeader(int column);
+  int sortColumn() const { return sortColumn_; }
+  Qt::SortOrder sortOrder() const { return sortOrder_; }
+
+ signals:
+  // Every caption change (the tab follows).
+  void captionChanged(const QString& caption);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void setCaption(const QString& caption);
+  void LoadStoredItems();
+  void AddNewItemsToList(const FeedItems& parsed);
+  void applySort();
+  void setRowRead(QTreeWidgetItem* row, bool read);
+  QTreeWidgetItem* selectedRow() const;
+  void deleteSelected();
+  void exportPreview(bool html);
+  void sendSelectedByEmail();
+  void lstItems_Click();
+  void keepSplitterInBand(int position);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  AppContext& context_;
+  ViewerHost& host_;
+  QTreeWidget* list_;
+  PreviewBrowser* preview_;
+  QSplitter* splitter_;
+  QTimer delay_;
+  QIcon unreadIcon_;
+  QIcon readIcon_;
+  QFont boldFont_;
+  QList<int> splitterSizes_;
+
+  QString feedId_;
+  QString feedUrl_;
+  QString feedCaption_;
+  qint16 feedType_ = 0;
+  bool checkForNewItems_ = false;
+  QByteArray feedData_;
+  QString feedCharset_;
+  bool stillExecuting_ = false;
+  bool hasNewItems_ = false;
+  bool loading_ = false;
+  bool forced_ = false;
+  bool shownOnce_ = false;
+  QString latestId_;
+  FeedItem currentItem_;
+  // How many stored items carry each id, so a new row knows its position.
+  QHash<QString, int> idCounts_;
+  int sortColumn_ = ColDateSort;
+  Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
+};
+
+}  // namespace tidewell
