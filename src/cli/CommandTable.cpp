@@ -1,5 +1,6 @@
 #include "cli/CliCommand.h"
 #include "cli/ConfigCommands.h"
+#include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.
@@ -26,6 +27,14 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Move a feed to the end of another category; --yes answers the confirmation."), runMoveFeed},
       {QStringLiteral("delete-feed"), QStringLiteral("delete-feed ID"),
        QStringLiteral("Delete a feed and its stored items."), runDeleteFeed},
+      {QStringLiteral("parse"), QStringLiteral("parse [--type rss|atom|auto] FILE"),
+       QStringLiteral("Parse a feed document (FILE, or - for standard input) and print its items as JSON lines."),
+       runParse},
+      {QStringLiteral("add-feed"), QStringLiteral("add-feed URL --category NAME [--name TITLE]"),
+       QStringLiteral("Validate a feed URL as the feed dialog does, add it (creating the category) and print its id."),
+       runAddFeed},
+      {QStringLiteral("items"), QStringLiteral("items ID"),
+       QStringLiteral("Print the stored items of a feed as JSON lines, in store order."), runItems},
   };
   return table;
 }
