@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace tidewell {
+
+// What a send needs from the e-mail settings, kept apart from the settings
+// store so the mail component can be used and tested on its own.
+struct SmtpSettings {
+  QString host;
+  QString port;  // as stored: decimal text; blank means the standard port 25
+  bool authenticate = false;
+  QString userName;
+  QString password;  // never put into a message or a log
+  QString senderAddress;
+  QString senderName;
+  int connectTimeoutSeconds = 30;
+  int stallTimeoutSeconds = 60;  // give up when nothing moves for this long
+};
+
+}  // namespace tidewell

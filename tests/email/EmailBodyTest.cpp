@@ -1,0 +1,81 @@
+#include "email/EmailBody.h"
+
+#include <gtest/gtest.h>
+
+namespace tidewell {
+namespace {
+
+const QString kFooterStart = QStringLiteral("<p><font face='Verdana' size='1' color='#666666'><center>:: ");
+
+QString bodyOf(const QString& tpl, const EmailBodyInput& input) { return BuildEmailBody(tpl, input, "Tidewell"); }
+
+TEST(EmailBody, PersonalMessageForms) {
+  struct Case {
+    const char* name;
+    QString message;
+    QString expected;
+  };
+  const Case cases[] = {
+      {"empty", "", "- None -"},
+      {"blank", "  \r\n\t ", "- None -"},
+      {"one line", "Hi there", "Hi there"},
+      {"two lines CRLF", "first\r\nsecond", "first\r\n<br>\r\nsecond"},
+      {"two lines LF", "first\nsecond", "first\r\n<br>\r\nsecond"},
+      {"trailing break", "Hello,\n", "Hello,\r\n<br>\r\n"},
+      {"markup is text", "a < b & \"c\"", "a &lt; b &amp; &quot;c&quot;"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EmailPersonalMessageHtml(c.message), c.expected) << c.name;
+  }
+}
+
+TEST(EmailBody, FullAndLinkModesFillTheTemplateAndAppendTheFooter) {
+  const QString tpl = "<b>[[from_name]]</b>|[[personal_message]]|[[title]]|[[description]]|[[title]]";
+  EmailBodyInput input;
+  input.fromName = "Ann";
+  input.personalMessage = "";
+  input.title = "News";
+  input.description = "<p>Full <i>story</i></p>";
+  input.link = "https://example.org/a?x=1&y=2";
+
+  const QString footer = EmailFooter("Tidewell");
+  EXPECT_TRUE(footer.startsWith(kFooterStart));
+  EXPECT_TRUE(
+      footer.contains("This Email is manually sent using Tidewell. In case of dispute, please contact "
+                      "Sender directly.</center></font></p><hr size='1' color='#666666'>"));
+
+  input.mode = EmailSendMode::FullDescription;
+  EXPECT_EQ(bodyOf(tpl, input), "<b>Ann</b>|- None -|News|<p>Full <i>story</i></p>|News\r\n" + footer);
+
+  input.mode = EmailSendMode::LinkOnly;
+  EXPECT_EQ(bodyOf(tpl, input),
+            "<b>Ann</b>|- None -|News|View Online: <a href='https://example.org/a?x=1&amp;y=2'>"
+            "https://example.org/a?x=1&amp;y=2</a>|News\r\n" +
+                footer);
+}
+
+TEST(EmailBody, PlaceholdersAreCaseSensitiveAndNeverExpandedTwice) {
+  EmailBodyInput input;
+  input.fromName = "[[title]]";
+  input.personalMessage = "see [[description]]";
+  input.title = "T";
+  input.description = "D [[from_name]]";
+  const QString body = bodyOf("[[Title]] [[from_name]] [[personal_message]] [[[title]] [[description]]", input);
+  EXPECT_TRUE(body.startsWith("[[Title]] [[title]] see [[description]] [T D [[from_name]]\r\n")) << body.toStdString();
+}
+
+TEST(EmailBody, TitleAndNameAreEscapedDescriptionIsNot) {
+  EmailBodyInput input;
+  input.fromName = "Tom & Jerry";
+  input.title = "A <b>bold</b> claim";
+  input.description = "<em>kept</em>";
+  EXPECT_TRUE(bodyOf("[[from_name]]/[[title]]/[[description]]", input)
+                  .startsWith("Tom &amp; Jerry/A &lt;b&gt;bold&lt;/b&gt; claim/<em>kept</em>\r\n"));
+}
+
+TEST(EmailBody, DefaultSubjectQuotesTheChannel) {
+  EXPECT_EQ(DefaultEmailSubject("Daily"), "An Article from \"Daily\"");
+}
+
+}  // namespace
+}  // namespace tidewell

@@ -1,0 +1,128 @@
+"""A local SMTP server for the mail tests.
+
+Listens on 127.0.0.1 on a free port and prints one JSON object per line on
+stdout: first {"event": "ready", "port": N}, then {"event": "auth", ...} for
+every AUTH command and {"event": "message", ...} for every message accepted,
+with the envelope, the raw data and the message as decoded by Python's email
+package. Ends when stdin closes or after a safety time-out.
+
+  smtp_server.py [--auth USER:PASSWORD] [--auth-optional]
+
+With --auth the server offers AUTH on the plain connection and requires a
+login before MAIL unless --auth-optional is given.
+"""
+
+import argparse
+import asyncio
+import email
+import email.policy
+import json
+import sys
+
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+SAFETY_TIMEOUT_SECONDS = 300
+
+
+def emit(record):
+    sys.stdout.write(json.dumps(record) + "\n")
+    sys.stdout.flush()
+
+
+def decode_message(raw):
+    message = email.message_from_bytes(raw, policy=email.policy.default)
+    from_header = message["From"]
+    from_name = ""
+    from_address = ""
+    if from_header is not None and from_header.addresses:
+        from_name = from_header.addresses[0].display_name
+        from_address = from_header.addresses[0].addr_spec
+    to_header = message["To"]
+    to_addresses = [a.addr_spec for a in to_header.addresses] if to_header is not None else []
+    body = ""
+    if not message.is_multipart():
+        body = message.get_content()
+    return {
+        "subject": str(message["Subject"] or ""),
+        "from_name": from_name,
+        "from_address": from_address,
+        "to": to_addresses,
+        "date": str(message["Date"] or ""),
+        "message_id": str(message["Message-ID"] or ""),
+        "mime_version": str(message["MIME-Version"] or ""),
+        "content_type": message.get_content_type(),
+        "charset": message.get_content_charset() or "",
+        "transfer_encoding": str(message["Content-Transfer-Encoding"] or ""),
+        "header_names": [name for name, _ in message.items()],
+        "defects": [type(d).__name__ for d in message.defects],
+        "body": body,
+    }
+
+
+class Recorder:
+    async def handle_DATA(self, server, session, envelope):
+        raw = envelope.original_content or envelope.content
+        lines = raw.split(b"\r\n")
+        emit({
+            "event": "message",
+            "mail_from": envelope.mail_from,
+            "rcpt_tos": list(envelope.rcpt_tos),
+            "authenticated": bool(session.authenticated),
+            "login": session.auth_data.login.decode("utf-8", "replace")
+            if isinstance(session.auth_data, LoginPassword) else "",
+            "raw": raw.decode("utf-8", "replace"),
+            "max_line_octets": max(len(line) for line in lines) if lines else 0,
+            "bare_lf": b"\n" in raw.replace(b"\r\n", b""),
+            "decoded": decode_message(raw),
+        })
+        return "250 Message accepted for delivery"
+
+
+class RecordingSMTP(SMTP):
+    async def smtp_AUTH(self, arg):
+        emit({"event": "auth", "mechanism": (arg or "").split(" ")[0].upper()})
+        return await super().smtp_AUTH(arg)
+
+
+def make_authenticator(user, password):
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword)
+              and auth_data.login.decode() == user and auth_data.password.decode() == password)
+        emit({"event": "auth_result", "success": ok})
+        # A refused login must be left unhandled, or no reply is sent at all.
+        return AuthResult(success=True, auth_data=auth_data) if ok else AuthResult(success=False, handled=False)
+    return authenticator
+
+
+async def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--auth", default="")
+    parser.add_argument("--auth-optional", action="store_true")
+    args = parser.parse_args()
+
+    options = {}
+    if args.auth:
+        user, _, password = args.auth.partition(":")
+        options = {
+            "authenticator": make_authenticator(user, password),
+            "auth_required": not args.auth_optional,
+            "auth_require_tls": False,
+        }
+
+    loop = asyncio.get_running_loop()
+    handler = Recorder()
+    server = await loop.create_server(lambda: RecordingSMTP(handler, **options), host="127.0.0.1", port=0)
+    emit({"event": "ready", "port": server.sockets[0].getsockname()[1]})
+
+    stdin_closed = loop.create_future()
+    loop.add_reader(sys.stdin.fileno(), lambda: stdin_closed.done() or (
+        sys.stdin.buffer.read1(4096) or stdin_closed.set_result(True)))
+    try:
+        await asyncio.wait_for(stdin_closed, SAFETY_TIMEOUT_SECONDS)
+    except asyncio.TimeoutError:
+        pass
+    server.close()
+
+
+if __name__ == "__main__":
+    asyncio.run(main())
