@@ -170,6 +170,18 @@ void mINI::SetINIFile(const QString& fileName, int bufferSize) {
   bufferSize_ = bufferSize;
 }
 
+// A name with a line break, a key with "=" or a section with "]" could not
+// be read back and could forge other lines, so such a write is refused.
+static Status checkNames(const QString& section, const QStringList& keys) {
+  bool valid = !section.trimmed().isEmpty() && isNameSafe(section) && !section.contains(QLatin1Char(']'));
+  for (const auto& key : keys) {
+    const QString trimmed = key.trimmed();
+    valid = valid && !trimmed.isEmpty() && isNameSafe(key) && !key.contains(QLatin1Char('=')) && !isComment(trimmed) &&
+            !trimmed.startsWith(QLatin1Char('['));
+  }
+  return valid ? Status::success() : Status::failure({0, kSource, QStringLiteral("Invalid section or key name")});
+}
+
 static Status checkState(const QString& fileName, int bufferSize) {
   if (bufferSize == 0) return Status::failure({mINI::kStateError, kSource, QStringLiteral("Buffer size not set")});
   if (fileName.isEmpty()) return Status::failure({mINI::kStateError, kSource, QStringLiteral("Filename not set")});
@@ -202,10 +214,7 @@ Status mINI::WriteINI(const QString& section, const QString& key, QString& value
 Status mINI::WriteINI(const QString& section, const QString& key, const QString& value) {
   if (auto state = checkState(fileName_, bufferSize_); !state) return state;
   const QString trimmedKey = key.trimmed();
-  if (section.trimmed().isEmpty() || trimmedKey.isEmpty() || trimmedKey.contains(QLatin1Char('=')) ||
-      !isNameSafe(section) || !isNameSafe(key) || section.contains(QLatin1Char(']'))) {
-    return Status::failure({0, kSource, QStringLiteral("Invalid section or key name")});
-  }
+  if (auto valid = checkNames(section, {key}); !valid) return valid;
   const QString stored = storedForm(escapeLineBreaks(value));
 
   const IniText ini = load(fileName_);
@@ -270,6 +279,62 @@ Status mINI::DeleteSection(const QString& section) {
   if (!removed) return Status::success();
   for (qsizetype i = next; i < ini.lines.size(); ++i) kept.push_back(ini.lines[i].toString());
   return save(fileName_, kept, ini.lineBreak);
+}
+
+Result<QList<IniEntry>> mINI::ReadSection(const QString& section) const {
+  if (auto state = checkState(fileName_, bufferSize_); !state) return Result<QList<IniEntry>>::failure(state.error());
+  const IniText ini = load(fileName_);
+  QList<IniEntry> entries;
+  const auto range = findSection(ini, section);
+  if (!range) return entries;
+  QSet<QString> seen;
+  for (qsizetype i = range->first; i < range->last; ++i) {
+    const auto line = keyOf(ini.lines[i]);
+    if (!line) continue;
+    const QString name = line->key.toString();
+    if (seen.contains(name.toLower())) continue;  // the first of duplicate keys is the one ReadINI sees
+    seen.insert(name.toLower());
+    entries.push_back({name, unescapeLineBreaks(truncated(line->value.toString(), bufferSize_))});
+  }
+  return entries;
+}
+
+Status mINI::WriteSection(const QString& section, const QList<IniEntry>& entries) {
+  if (auto state = checkState(fileName_, bufferSize_); !state) return state;
+  QStringList keys;
+  for (const auto& entry : entries) keys.push_back(entry.key);
+  if (auto valid = checkNames(section, keys); !valid) return valid;
+  const IniText ini = load(fileName_);
+  if (!ini.error.isEmpty()) return Status::failure({0, kSource, ini.error});
+
+  QStringList newLines;
+  for (const auto& entry : entries) {
+    newLines.push_back(entry.key.trimmed() + QLatin1Char('=') + storedForm(escapeLineBreaks(entry.value)));
+  }
+  QStringList lines;
+  lines.reserve(ini.lines.size() + entries.size() + 1);
+  bool written = false;
+  qsizetype next = 0;
+  while (const auto range = findSection(ini, section, next)) {
+    for (qsizetype i = next; i < range->header; ++i) lines.push_back(ini.lines[i].toString());
+    next = range->last;
+    // The first section of that name takes the new keys; later ones would
+    // only hide nothing and confuse a reader, so they go.
+    if (written || entries.isEmpty()) continue;
+    written = true;
+    lines.push_back(ini.lines[range->header].toString());
+    lines += newLines;
+    for (qsizetype i = range->first; i < range->last; ++i) {
+      if (!keyOf(ini.lines[i])) lines.push_back(ini.lines[i].toString());
+    }
+  }
+  for (qsizetype i = next; i < ini.lines.size(); ++i) lines.push_back(ini.lines[i].toString());
+  if (!written && !entries.isEmpty()) {
+    lines.push_back(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
+    lines += newLines;
+  }
+  if (!ini.exists && lines.isEmpty()) return Status::success();
+  return save(fileName_, lines, ini.lineBreak);
 }
 
 }  // namespace tidewell

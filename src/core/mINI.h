@@ -2,9 +2,16 @@
 
 #include "core/Result.h"
 
+#include <QList>
 #include <QString>
 
 namespace tidewell {
+
+struct IniEntry {
+  QString key;
+  QString value;
+  bool operator==(const IniEntry&) const = default;
+};
 
 // The INI layer every AppCfg.cfg access goes through. Section and key names
 // compare case-insensitively; anything missing reads as the default; a write
@@ -29,6 +36,14 @@ class mINI {
   // Key names joined by NUL, without a trailing NUL; "" for a missing or empty section.
   Result<QString> GetSectionKeys(const QString& section) const;
   Status DeleteSection(const QString& section);
+
+  // Every key of the section with its value, in file order, in one read of
+  // the file (values unescaped and truncated as ReadINI does; the list itself
+  // is not cut to the buffer size). Empty for a missing section.
+  Result<QList<IniEntry>> ReadSection(const QString& section) const;
+  // Replaces all keys of the section with these, in order, in one atomic write
+  // (no entries: the section is removed). Comment lines inside it stay.
+  Status WriteSection(const QString& section, const QList<IniEntry>& entries);
 
   const QString& fileName() const { return fileName_; }
   int bufferSize() const { return bufferSize_; }

@@ -189,3 +189,42 @@ TEST_F(MiniTest, LegacyBytesHugeValuesAndGarbageAreSurvived) {
   (void)ini.GetSectionKeys("Definitely");
   EXPECT_TRUE(ini.DeleteSection("Definitely").ok());
 }
+
+TEST_F(MiniTest, NamesThatCouldNotBeReadBackAreRefused) {
+  const std::pair<QString, QString> bad[] = {{"S", "a=b"}, {"S", "k\nx"}, {"S\n[T]", "k"}, {"S]", "k"},
+                                             {"S", ";k"},  {"S", "[k"},   {"", "k"},       {"S", " "}};
+  for (const auto& [section, key] : bad) {
+    EXPECT_FALSE(ini.WriteINI(section, key, QStringLiteral("v")).ok()) << section.toStdString() << key.toStdString();
+  }
+  EXPECT_FALSE(home.read("AppCfg.cfg").contains("v"));
+}
+
+TEST_F(MiniTest, WholeSectionReadAndReplacedInOneGo) {
+  home.write("AppCfg.cfg",
+             "[Schdl]\n"
+             "; the list\n"
+             "ena=1\n"
+             "s_1=old\n"
+             "[Other]\n"
+             "k=v\n"
+             "[schdl]\n"
+             "s_9=hidden\n");
+  const QList<IniEntry> entries = {{"ena", "0"}, {"s_1", "a\r\nb"}, {"s_2", " two "}};
+  ASSERT_TRUE(ini.WriteSection("SCHDL", entries).ok());
+  EXPECT_EQ(home.read("AppCfg.cfg"),
+            "[Schdl]\n"
+            "ena=0\n"
+            "s_1=a%%&&Chr(13)&&%%b\n"
+            "s_2=\" two \"\n"
+            "; the list\n"
+            "[Other]\n"
+            "k=v\n");
+  EXPECT_EQ(ini.ReadSection("schdl").value(), entries);
+  EXPECT_EQ(ini.ReadSection("Missing").value(), QList<IniEntry>());
+
+  ASSERT_TRUE(ini.WriteSection("New", {{"x", "1"}}).ok());
+  EXPECT_EQ(read("New", "x"), "1");
+  ASSERT_TRUE(ini.WriteSection("Schdl", {}).ok());
+  EXPECT_EQ(keys("Schdl"), "");
+  EXPECT_EQ(read("Other", "k"), "v");
+}
