@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace tidewell {
 
@@ -60,7 +63,16 @@ QList<Group> languageGroups(const QString& text) {
 QString readLocalization(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
-  QString text = util::DecodeLegacyText(file.readAll());
+  const QByteArray bytes = file.readAll();
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8(bytes);
+  if (utf8.hasError()) {
+    // A UTF-8 file with a damaged byte keeps its other translations intact;
+    // only a file without a single UTF-8 sequence is taken as an ANSI one.
+    const bool hasUtf8Sequence = std::any_of(
+        text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7f && c != QChar::ReplacementCharacter; });
+    if (!hasUtf8Sequence) text = util::DecodeLegacyText(bytes);
+  }
   if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
   return text;
 }
