@@ -58,7 +58,8 @@ TEST(NewFeedID, HasTheFixedShapeAndIsUnique) {
 
 class MonthNumberTest : public ::testing::Test {
  protected:
-  void TearDown() override { QLocale::setDefault(QLocale::c()); }
+  void TearDown() override { QLocale::setDefault(previous_); }
+  QLocale previous_;
 };
 
 TEST_F(MonthNumberTest, EnglishNamesMatchUnderAGermanLocale) {
