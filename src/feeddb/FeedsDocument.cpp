@@ -270,21 +270,20 @@ bool FeedsDocument::renameCategory(pugi::xml_node category, const QString& name)
 bool FeedsDocument::save() {
   ByteArrayWriter writer;
   document_.save(writer, "", kSaveFlags, pugi::encoding_utf8);
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly)) {
-    reportRuntimeError(kStepSave, QStringLiteral("Cannot save \"%1\": %2").arg(path_, file.errorString()));
-    return false;
-  }
-  if (file.write(writer.bytes) != writer.bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
+  const auto fail = [this](const QString& reason) {
     reportRuntimeError(kStepSave, QStringLiteral("Cannot save \"%1\": %2").arg(path_, reason));
     return false;
+  };
+  // Unbuffered, so a short write (full disk) shows in write()'s count: a
+  // failed flush inside commit() would not stop the rename of a truncated file.
+  QSaveFile file(path_);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
+  if (file.write(writer.bytes) != writer.bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return fail(reason);
   }
-  if (!file.commit()) {
-    reportRuntimeError(kStepSave, QStringLiteral("Cannot save \"%1\": %2").arg(path_, file.errorString()));
-    return false;
-  }
+  if (!file.commit()) return fail(file.errorString());
   return true;
 }
 
