@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -9,7 +10,6 @@
 
 #include <functional>
 
-class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace tidewell {

@@ -1,0 +1,580 @@
+#include "app/ui/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/frmAbout.h"
+#include "core/Utilities.h"
+#include "core/ui/DesktopServices.h"
+#include "feeddb/mCategories.h"
+#include "feeddb/mFeeds.h"
+#include "feeddb/ui/CategoryTreeWidget.h"
+#include "feeddb/ui/frmOptionBar.h"
+#include "feeds/ui/frmViewFeed.h"
+#include "l10n/ui/WindowLocalizer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolButton>
+
+namespace tidewell {
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+
+}  // namespace
+
+frmMain::frmMain(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context), network_(new QNetworkAccessManager(this)) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(context_.identity.programName);
+  resize(1180, 760);
+  setDockOptions(QMainWindow::AnimatedDocks);
+  urlOpener = [](const QString& target) { return OpenUrl(target); };
+
+  menus_ = std::make_unique<MainMenus>(this);
+
+  oTabs_ = new QMdiArea(this);
+  oTabs_->setObjectName(QStringLiteral("oTabs"));
+  oTabs_->setViewMode(QMdiArea::TabbedView);
+  oTabs_->setTabsClosable(true);
+  oTabs_->setTabsMovable(true);
+  oTabs_->setDocumentMode(true);
+  oTabs_->setTabShape(QTabWidget::Rounded);
+  oTabs_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+  oTabs_->setBackground(palette().brush(QPalette::Window));
+  setCentralWidget(oTabs_);
+  connect(oTabs_, &QMdiArea::subWindowActivated, this, [this] { rebuildWindowsMenu(); });
+
+  buildStatusBar();
+  connect(&tmrSchedule_, &ScheduleTimer::tick, this, &frmMain::tmrSchedule_Timer);
+  connect(&tmrSchedule_, &ScheduleTimer::started, this, [this](int intervalMs) {
+    writeScheduleLog(ScheduleTimer::startedLogText(
+        intervalMs, QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)));
+  });
+  connect(&tmrSchedule_, &ScheduleTimer::stopped, this, [this] {
+    writeScheduleLog(
+        ScheduleTimer::stoppedLogText(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)));
+  });
+  connectCommands();
+}
+
+frmMain::~frmMain() {
+  // The viewers talk to this window while they close.
+  for (frmViewFeed* viewer : viewers()) viewer->disconnect(this);
+  oTabs_->closeAllSubWindows();
+}
+
+void frmMain::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("ucStatus"));
+  bar->setSizeGripEnabled(true);
+  for (int i = 0; i < 4; ++i) {
+    panels_[i] = new QLabel(bar);
+    panels_[i]->setObjectName(QStringLiteral("ucStatusPanel%1").arg(i + 1));
+    panels_[i]->setContentsMargins(6, 0, 6, 0);
+  }
+  panels_[0]->setText(QStringLiteral("Ready"));
+  bar->addWidget(panels_[0], 1);
+  for (int i = 1; i < 4; ++i) bar->addPermanentWidget(panels_[i]);
+  panels_[3]->setText(QStringLiteral("Status: Ready."));
+}
+
+QLabel* frmMain::statusPanel(int number) const { return number >= 1 && number <= 4 ? panels_[number - 1] : nullptr; }
+
+void frmMain::connectCommands() {
+  MainMenus& m = *menus_;
+  connect(m.mnuFileItem, &QAction::triggered, this, &frmMain::mnuFileItem_Click);
+  connect(m.mnuCatNew, &QAction::triggered, this, &frmMain::mnuCatNew_Click);
+  connect(m.mnuCatEdit, &QAction::triggered, this, &frmMain::mnuCatEdit_Click);
+  connect(m.mnuCatDel, &QAction::triggered, this, &frmMain::mnuCatDel_Click);
+  connect(m.mnuCatNewFeed, &QAction::triggered, this, &frmMain::mnuCatNewFeed_Click);
+  connect(m.mnuCatRefresh, &QAction::triggered, this, &frmMain::mnuCatRefresh_Click);
+  connect(m.mnuFeedsCheck, &QAction::triggered, this, &frmMain::mnuFeedsCheck_Click);
+  connect(m.mnuFeedsOpen, &QAction::triggered, this, &frmMain::mnuFeedsOpen_Click);
+  connect(m.mnuFeedsAdd, &QAction::triggered, this, &frmMain::mnuFeedsAdd_Click);
+  connect(m.mnuFeedsEdit, &QAction::triggered, this, &frmMain::mnuFeedsEdit_Click);
+  connect(m.mnuFeedsDel, &QAction::triggered, this, &frmMain::mnuFeedsDel_Click);
+  connect(m.mnuToolsEmailSettings, &QAction::triggered, this, &frmMain::mnuToolsEmailSettings_Click);
+  connect(m.mnuToolsSchedule, &QAction::triggered, this, &frmMain::mnuToolsSchedule_Click);
+  connect(m.mnuToolsAppSettings, &QAction::triggered, this, &frmMain::mnuToolsAppSettings_Click);
+  connect(m.mnuToolsSendByEmail, &QAction::triggered, this, &frmMain::mnuToolsSendByEmail_Click);
+  connect(m.mnuToolsExecuteSchedule, &QAction::triggered, this, &frmMain::mnuToolsExecuteSchedule_Click);
+  connect(m.mnuToolsOptionBar, &QAction::triggered, this, &frmMain::mnuToolsOptionBar_Click);
+  connect(m.mnuLanguageItem, &QAction::triggered, this, &frmMain::mnuLanguageItem_Click);
+  connect(m.mnuHelpFile, &QAction::triggered, this, &frmMain::mnuHelpFile_Click);
+  connect(m.mnuAboutItem, &QAction::triggered, this, &frmMain::mnuAboutItem_Click);
+  connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::mnuHelpWebsite_Click);
+  connect(m.mnuFeedItemShow, &QAction::triggered, this, &frmMain::mnuFeedItemShow_Click);
+  connect(m.mnuFeedItemOnline, &QAction::triggered, this, &frmMain::mnuFeedItemOnline_Click);
+  connect(m.mnuFeedItemDel, &QAction::triggered, this, &frmMain::mnuFeedItemDel_Click);
+  connect(m.mnuFeedItemExportHtml, &QAction::triggered, this, [this] { mnuFeedItemExport_Click(0); });
+  connect(m.mnuFeedItemExportTxt, &QAction::triggered, this, [this] { mnuFeedItemExport_Click(1); });
+  connect(m.mnuFeedItemEmail, &QAction::triggered, this, &frmMain::mnuFeedItemEmail_Click);
+  connect(m.Command1, &QAction::triggered, this, &frmMain::Command1_Click);
+
+  connect(m.mnuSysTrayShow, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("show")); });
+  connect(m.mnuSysTrayAddFeed, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("add_feed")); });
+  connect(m.mnuSysTrayEmailSettings, &QAction::triggered, this,
+          [this] { HandleSystrayMenu(QStringLiteral("email_settings")); });
+  connect(m.mnuSysTraySchedule, &QAction::triggered, this,
+          [this] { HandleSystrayMenu(QStringLiteral("scheduler_settings")); });
+  connect(m.mnuSysTrayAppSettings, &QAction::triggered, this,
+          [this] { HandleSystrayMenu(QStringLiteral("app_settings")); });
+  connect(m.mnuSysTrayHelpFile, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("help_file")); });
+  connect(m.mnuSysTrayContactUs, &QAction::triggered, this,
+          [this] { HandleSystrayMenu(QStringLiteral("help_email")); });
+  connect(m.mnuSysTrayWebsite, &QAction::triggered, this,
+          [this] { HandleSystrayMenu(QStringLiteral("help_website")); });
+  connect(m.mnuSysTrayExit, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("close")); });
+
+  connect(m.cmdAddCat, &QToolButton::clicked, this, &frmMain::mnuCatNew_Click);
+  connect(m.cmdAddFeed, &QToolButton::clicked, this, &frmMain::mnuFeedsAdd_Click);
+  connect(m.cmdEmail, &QToolButton::clicked, this, &frmMain::mnuFeedItemEmail_Click);
+  connect(m.cmdSchedule, &QToolButton::clicked, this, &frmMain::mnuToolsSchedule_Click);
+  connect(m.cmdSettings, &QToolButton::clicked, this, &frmMain::mnuToolsAppSettings_Click);
+  connect(m.cmdToggle, &QToolButton::clicked, this, &frmMain::mnuToolsOptionBar_Click);
+  connect(m.cmdWindows, &QToolButton::clicked, this, &frmMain::cmdWindows_Click);
+  connect(m.cmdWebsite, &QToolButton::clicked, this, &frmMain::cmdWebsite_Click);
+}
+
+void frmMain::Form_Load() {
+  setWindowTitle(context_.identity.programName);
+  const AppPaths& paths = context_.paths;
+  QDir().mkpath(paths.dataFolder());
+  if (!QFile::exists(paths.feedsDb())) QFile::copy(paths.defaultFdb(), paths.feedsDb());
+  // A copy of a read-only shipped file stays read-only; the database is written to.
+  QFile(paths.feedsDb()).setPermissions(QFile(paths.feedsDb()).permissions() | QFileDevice::WriteOwner);
+
+  ucFormDock_ = new frmOptionBar(context_, *this, this);
+  addDockWidget(Qt::LeftDockWidgetArea, ucFormDock_);
+  resizeDocks({ucFormDock_}, {270}, Qt::Horizontal);
+  connect(ucFormDock_, &frmOptionBar::closedByUser, this, [this] { menus_->mnuToolsOptionBar->setChecked(false); });
+
+  rebuildWindowsMenu();
+  panels_[1]->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
+
+  const QString firstRunMarker = context_.userStore.userValue(kSettings, QStringLiteral("Language"), QString());
+  context_.currentLanguage =
+      context_.userStore.userValue(kSettings, QStringLiteral("Language"), clsLanguages::kDefaultLanguage);
+  if (context_.currentLanguage.isEmpty()) context_.currentLanguage = clsLanguages::kDefaultLanguage;
+  WindowLocalizer(context_.languages).ChangeLanguageMDI(this, context_.currentLanguage);
+  if (firstRunMarker.isEmpty()) {
+    context_.userStore.setUserValue(kSettings, QStringLiteral("Language"), clsLanguages::kDefaultLanguage);
+    showLanguageWindow(true);
+  }
+
+  if (context_.commandSwitch == CommandSwitch::StartInTray) AddToSystemTray();
+
+  context_.settings.setSchedulerSavedHandler([this] { EnableSchedule(false); });
+  EnableSchedule(true);
+
+  QIcon icon;
+  for (const char* size : {"16", "22", "24", "32"})
+    icon.addFile(QStringLiteral(":/icons/app-%1.png").arg(QLatin1String(size)));
+  setWindowIcon(icon);
+
+  setWindowTitle(context_.identity.programName + QStringLiteral(" by ") + context_.identity.companyName);
+  menus_->cmdWebsite->setToolTip(QStringLiteral("Visit ") + context_.identity.website);
+
+  if (context_.userStore.userValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
+    openHelpFile();
+    QCoreApplication::processEvents();
+    context_.userStore.setUserValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("0"));
+    context_.userStore.setMachineValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("0"));
+  }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (unloading_) {
+    event->accept();
+    return;
+  }
+  if (context_.settings.GetConfirmClose()) {
+    if (!confirmClose()) {
+      event->ignore();
+      showMinimized();
+      return;
+    }
+  }
+  Form_Unload();
+  event->accept();
+}
+
+void frmMain::Form_Unload() {
+  unloading_ = true;
+  // A scheduled check in progress stops before its next feed.
+  scheduleRunning_ = false;
+  tmrSchedule_.setEnabled(false);
+  // The tray icon goes with the tray engineer's part of this window.
+  for (frmViewFeed* viewer : viewers()) viewer->forceClose();
+  emit unloaded();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !unloading_) {
+    AddToSystemTray();
+  }
+}
+
+void frmMain::AddToSystemTray() {
+  // The tray icon, its balloon and menu come with the tray part of the main
+  // window; until then the window simply stays where it is.
+}
+
+void frmMain::HandleSystrayMenu(const QString& action) {
+  if (action == QLatin1String("show")) {
+    if (menus_->mnuSysTrayShow->text() == QLatin1String("Show")) {
+      menus_->mnuSysTrayShow->setText(QStringLiteral("Hide"));
+      setWindowState(windowState() & ~Qt::WindowMinimized);
+      show();
+      activateWindow();
+    } else {
+      menus_->mnuSysTrayShow->setText(QStringLiteral("Show"));
+      hide();
+    }
+  } else if (action == QLatin1String("add_feed")) {
+    mnuFeedsAdd_Click();
+  } else if (action == QLatin1String("email_settings")) {
+    mnuToolsEmailSettings_Click();
+  } else if (action == QLatin1String("scheduler_settings")) {
+    mnuToolsSchedule_Click();
+  } else if (action == QLatin1String("app_settings")) {
+    mnuToolsAppSettings_Click();
+  } else if (action == QLatin1String("help_file")) {
+    openHelpFile();
+  } else if (action == QLatin1String("help_email")) {
+    openUrl(QStringLiteral("mailto:support@tidewell.example.org"));
+  } else if (action == QLatin1String("help_website")) {
+    cmdWebsite_Click();
+  } else if (action == QLatin1String("close")) {
+    UnloadAllForms();
+    close();
+  }
+}
+
+void frmMain::UnloadAllForms() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window == this || !window->isVisible()) continue;
+    window->close();
+  }
+}
+
+// --- Scheduler timer -------------------------------------------------------
+
+void frmMain::EnableSchedule(bool reload) {
+  tmrSchedule_.setEnabled(false);
+  if (reload) (void)context_.settings.LoadSchedulerSettings(true);
+  tmrSchedule_.arm(context_.settings.schedulerEnabled == 1, context_.settings.interval,
+                   context_.commandSwitch == CommandSwitch::Debug);
+}
+
+void frmMain::tmrSchedule_Timer() {
+  if (scheduleRunning_) return;
+  QPointer<frmMain> self(this);
+  tmrSchedule_.setEnabled(false);
+  menus_->mnuToolsExecuteSchedule->setEnabled(false);
+  panels_[3]->setText(QStringLiteral("Status: Executing Schedule"));
+  scheduleRunning_ = true;
+  if (scheduledCheck) scheduledCheck();
+  if (!self || unloading_) return;
+  scheduleRunning_ = false;
+  panels_[3]->setText(QStringLiteral("Status: Ready."));
+  menus_->mnuToolsExecuteSchedule->setEnabled(true);
+  // A run by hand leaves the timer as the settings have it: a switched-off
+  // scheduler stays off.
+  EnableSchedule(false);
+}
+
+void frmMain::writeScheduleLog(const QString& text) {
+  if (scheduleLogWriter) {
+    scheduleLogWriter(text);
+    return;
+  }
+  QFile log(context_.paths.scheduleLog());
+  if (log.open(QIODevice::Append)) log.write((text + QStringLiteral("\r\n")).toUtf8());
+}
+
+// --- Feed windows ----------------------------------------------------------
+
+QList<frmViewFeed*> frmMain::viewers() const {
+  QList<frmViewFeed*> list;
+  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
+    if (auto* viewer = qobject_cast<frmViewFeed*>(sub->widget())) list.append(viewer);
+  }
+  return list;
+}
+
+frmViewFeed* frmMain::activeViewer() const {
+  QMdiSubWindow* sub = oTabs_->activeSubWindow();
+  if (!sub && oTabs_->subWindowList().size() == 1) sub = oTabs_->subWindowList().first();
+  return sub ? qobject_cast<frmViewFeed*>(sub->widget()) : nullptr;
+}
+
+bool frmMain::IsFeedOpen(const QString& url, bool activate) {
+  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
+    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
+    if (!viewer || viewer->FeedURL().toLower() != url.toLower()) continue;
+    if (activate) {
+      oTabs_->setActiveSubWindow(sub);
+      viewer->setFocus();
+      refreshTabs();
+    }
+    return true;
+  }
+  return false;
+}
+
+void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QString& url, qint16 type,
+                             bool checkForNewItems) {
+  if (IsFeedOpen(url, true)) {
+    if (frmViewFeed* viewer = activeViewer()) {
+      viewer->setFeedID(id);
+      viewer->setFeedURL(url);
+      viewer->setFeedCaption(caption);
+      viewer->setFeedType(type);
+      viewer->setCheckForNewItems(checkForNewItems);
+      viewer->LoadFeedData(false);
+    }
+    return;
+  }
+  auto* viewer = new frmViewFeed(context_, *this);
+  viewer->setFeedID(id);
+  viewer->setFeedURL(url);
+  viewer->setFeedCaption(caption);
+  viewer->setFeedType(type);
+  viewer->setCheckForNewItems(checkForNewItems);
+  QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->setWindowIcon(QIcon(QStringLiteral(":/icons/tree-rss.png")));
+  connect(sub, &QObject::destroyed, this, [this] { rebuildWindowsMenu(); });
+  sub->showMaximized();
+  oTabs_->setActiveSubWindow(sub);
+  rebuildWindowsMenu();
+  refreshTabs();
+}
+
+void frmMain::refreshTabs() {
+  // Tabs follow their windows' titles; the window list follows the tabs.
+  if (!unloading_) rebuildWindowsMenu();
+}
+
+void frmMain::rebuildWindowsMenu() {
+  QMenu* menu = menus_->mnuWindows;
+  for (QAction* action : menu->actions()) {
+    if (action != menus_->mnuSubItem) {
+      menu->removeAction(action);
+      action->deleteLater();
+    }
+  }
+  const QList<QMdiSubWindow*> windows = oTabs_->subWindowList();
+  menus_->mnuSubItem->setVisible(windows.isEmpty());
+  QMdiSubWindow* active = oTabs_->activeSubWindow();
+  for (QMdiSubWindow* sub : windows) {
+    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
+    QAction* entry = menu->addAction(sub->windowTitle());
+    entry->setCheckable(true);
+    entry->setChecked(sub == active);
+    if (viewer) entry->setData(viewer->FeedID());
+    QPointer<QMdiSubWindow> target(sub);
+    connect(entry, &QAction::triggered, this, [this, target] {
+      if (target) oTabs_->setActiveSubWindow(target);
+    });
+  }
+}
+
+void frmMain::enableSendByEmail() {
+  menus_->mnuToolsSendByEmail->setEnabled(true);
+  menus_->cmdEmail->setEnabled(true);
+}
+
+void frmMain::popupItemMenu(const QPoint& globalPos) { menus_->mnuFeedItem->popup(globalPos); }
+void frmMain::popupFeedMenu(const QPoint& globalPos) { menus_->mnuFeeds->popup(globalPos); }
+void frmMain::popupCategoryMenu(const QPoint& globalPos) { menus_->mnuCat->popup(globalPos); }
+void frmMain::setNewFeedEnabled(bool enabled) { menus_->mnuCatNewFeed->setEnabled(enabled); }
+
+bool frmMain::openUrl(const QString& url) { return urlOpener && urlOpener(url); }
+
+QNetworkAccessManager* frmMain::network() { return network_; }
+
+CategoryTreeWidget* frmMain::tvCategories() const { return ucFormDock_ ? ucFormDock_->tvCategories() : nullptr; }
+
+QTreeWidgetItem* frmMain::selectedNode() const {
+  CategoryTreeWidget* tree = tvCategories();
+  return tree ? tree->selectedNode() : nullptr;
+}
+
+void frmMain::passToViewer(const QString& action) {
+  if (frmViewFeed* viewer = activeViewer()) viewer->HandlePopupMenu(action);
+}
+
+void frmMain::openSelectedFeed(bool check) {
+  QTreeWidgetItem* node = selectedNode();
+  if (!CategoryTreeWidget::isFeed(node)) return;
+  OpenFeedWindow(node->text(0), CategoryTreeWidget::keyOf(node), CategoryTreeWidget::tagOf(node),
+                 static_cast<qint16>(CategoryTreeWidget::imageOf(node) - 3), check);
+}
+
+void frmMain::openHelpFile() {
+  const QString help = context_.paths.helpFile();
+  if (util::FileExists(help)) openUrl(help);
+}
+
+// --- Commands ----------------------------------------------------------------
+
+void frmMain::mnuFileItem_Click() { close(); }
+
+void frmMain::mnuCatNew_Click() {
+  // frmCategory (add mode) opens here.
+}
+
+void frmMain::mnuCatEdit_Click() {
+  QTreeWidgetItem* node = selectedNode();
+  if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
+  // frmCategory (edit mode, node->text(0)) opens here.
+}
+
+void frmMain::mnuCatDel_Click() {
+  QTreeWidgetItem* node = selectedNode();
+  if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
+  const clsLanguages& l = context_.languages;
+  const QString name = node->text(0);
+  const QString prompt = l.getMessages(QStringLiteral("MSG_DELETE1")) + name +
+                         l.getMessages(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n") +
+                         l.getMessages(QStringLiteral("MSG_DELETE3"));
+  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + name)) return;
+  if (mCategories(context_.paths, context_.messages).DeleteCategory(name)) delete node;
+}
+
+void frmMain::mnuCatNewFeed_Click() { mnuFeedsAdd_Click(); }
+
+void frmMain::mnuCatRefresh_Click() {
+  if (CategoryTreeWidget* tree = tvCategories()) tree->LoadCategories();
+}
+
+void frmMain::mnuFeedsCheck_Click() { openSelectedFeed(true); }
+void frmMain::mnuFeedsOpen_Click() { openSelectedFeed(false); }
+
+void frmMain::mnuFeedsAdd_Click() {
+  // frmAddFeed opens here, with the selected node's category preset.
+}
+
+void frmMain::mnuFeedsEdit_Click() {
+  QTreeWidgetItem* node = selectedNode();
+  if (!CategoryTreeWidget::isFeed(node)) return;
+  // frmAddFeed (edit mode) opens here for this feed.
+}
+
+void frmMain::mnuFeedsDel_Click() {
+  QTreeWidgetItem* node = selectedNode();
+  if (!CategoryTreeWidget::isFeed(node) || !node->parent()) return;
+  const clsLanguages& l = context_.languages;
+  if (!context_.messages.askYesNo(l.getMessages(QStringLiteral("MSG_DELETE5")),
+                                  l.getMessages(QStringLiteral("MSG_DELETE4")))) {
+    return;
+  }
+  if (mFeeds(context_.paths, context_.messages).DeleteFeed(CategoryTreeWidget::recordOf(node))) delete node;
+}
+
+void frmMain::mnuToolsEmailSettings_Click() {
+  // frmEmailSettings opens here (modal).
+}
+
+void frmMain::mnuToolsSchedule_Click() {
+  // frmScheduler opens here (modal).
+}
+
+void frmMain::mnuToolsAppSettings_Click() {
+  // frmAppSettings opens here (modal).
+}
+
+void frmMain::mnuToolsSendByEmail_Click() { mnuFeedItemEmail_Click(); }
+
+void frmMain::mnuToolsExecuteSchedule_Click() { tmrSchedule_Timer(); }
+
+void frmMain::mnuToolsOptionBar_Click() { setOptionBarShown(!ucFormDock_->isVisible()); }
+
+void frmMain::setOptionBarShown(bool shown) {
+  menus_->mnuToolsOptionBar->setChecked(shown);
+  if (ucFormDock_) ucFormDock_->setVisible(shown);
+}
+
+void frmMain::mnuLanguageItem_Click() { showLanguageWindow(false); }
+
+void frmMain::showLanguageWindow(bool modal) {
+  Q_UNUSED(modal);
+  // frmLanguage opens here: modal at the first start, modeless from the menu.
+}
+
+bool frmMain::confirmClose() {
+  // frmConfirmClose asks here; until it does, a close goes ahead.
+  return true;
+}
+
+void frmMain::mnuHelpFile_Click() { openHelpFile(); }
+
+void frmMain::mnuAboutItem_Click() {
+  auto* about = new frmAbout(
+      context_, [this] { cmdWebsite_Click(); }, this);
+  about->show();
+}
+
+void frmMain::mnuHelpWebsite_Click() { cmdWebsite_Click(); }
+
+void frmMain::cmdWebsite_Click() {
+  QString address = context_.identity.website;
+  if (!address.contains(QLatin1String("https://")) && !address.contains(QLatin1String("http://"))) {
+    address.prepend(QStringLiteral("http://"));
+  }
+  openUrl(address);
+}
+
+void frmMain::cmdWindows_Click() { menus_->mnuWindows->popup(QCursor::pos()); }
+
+void frmMain::mnuFeedItemShow_Click() { passToViewer(QStringLiteral("show")); }
+void frmMain::mnuFeedItemOnline_Click() { passToViewer(QStringLiteral("online")); }
+
+void frmMain::mnuFeedItemDel_Click() {
+  if (!activeViewer()) return;
+  const clsLanguages& l = context_.languages;
+  if (context_.messages.askYesNo(l.getMessages(QStringLiteral("MSG_DELETE5")),
+                                 l.getMessages(QStringLiteral("MSG_DELETE3")))) {
+    passToViewer(QStringLiteral("del"));
+  }
+}
+
+void frmMain::mnuFeedItemExport_Click(int index) {
+  passToViewer(index == 0 ? QStringLiteral("html") : QStringLiteral("txt"));
+}
+
+void frmMain::mnuFeedItemEmail_Click() { passToViewer(QStringLiteral("email")); }
+
+void frmMain::showEmailSettings() { mnuToolsEmailSettings_Click(); }
+
+void frmMain::sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
+                              const QString& description) {
+  Q_UNUSED(channelName);
+  Q_UNUSED(title);
+  Q_UNUSED(link);
+  Q_UNUSED(description);
+  // frmSendEmail opens here (modal) with the channel, title, link and description.
+}
+
+void frmMain::Command1_Click() { WindowLocalizer(context_.languages).makeLocalizationFile({this, ucFormDock_}); }
+
+}  // namespace tidewell

@@ -1,0 +1,157 @@
+#pragma once
+
+#include "app/ScheduleTimer.h"
+#include "feeddb/ui/TreeHost.h"
+#include "feeds/ui/ViewerHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QNetworkAccessManager;
+class QTreeWidgetItem;
+
+namespace tidewell {
+
+struct AppContext;
+struct MainMenus;
+class CategoryTreeWidget;
+class frmOptionBar;
+class frmViewFeed;
+
+// The main window: the category panel docked at its side, one tab per open
+// feed viewer, the toolbar, the menus, the four-panel status bar and the
+// scheduler timer.
+//
+// Each menu and toolbar command has its own slot named after the control
+// (mnuCatNew_Click ...). Commands that open a dialog call the dialog's slot;
+// those whose window is not part of this file show nothing yet.
+class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(AppContext& context, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // The load sequence: folders and database, panel, tabs, date, language,
+  // "-s", scheduler, icon, caption, website tooltip, first-run help.
+  void Form_Load();
+
+  // Re-arms the scheduler timer from the scheduler settings (read again from
+  // AppCfg.cfg with reload).
+  void EnableSchedule(bool reload);
+  void AddToSystemTray();
+  void HandleSystrayMenu(const QString& action);
+  // Closes every window of the program but this one.
+  void UnloadAllForms();
+
+  // TreeHost
+  bool IsFeedOpen(const QString& url, bool activate) override;
+  void OpenFeedWindow(const QString& caption, const QString& id, const QString& url, qint16 type,
+                      bool checkForNewItems) override;
+  void popupFeedMenu(const QPoint& globalPos) override;
+  void popupCategoryMenu(const QPoint& globalPos) override;
+  void setNewFeedEnabled(bool enabled) override;
+
+  // ViewerHost
+  void refreshTabs() override;
+  void enableSendByEmail() override;
+  void popupItemMenu(const QPoint& globalPos) override;
+  void showEmailSettings() override;
+  void sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
+                       const QString& description) override;
+  bool openUrl(const QString& url) override;
+  QNetworkAccessManager* network() override;
+
+  // Parts, for the dialogs and the tests.
+  MainMenus& menus() { return *menus_; }
+  QMdiArea* mdiArea() const { return oTabs_; }
+  frmOptionBar* optionBar() const { return ucFormDock_; }
+  CategoryTreeWidget* tvCategories() const;
+  ScheduleTimer& tmrSchedule() { return tmrSchedule_; }
+  QLabel* statusPanel(int number) const;  // 1..4
+  frmViewFeed* activeViewer() const;
+  QList<frmViewFeed*> viewers() const;
+  bool isUnloading() const { return unloading_; }
+
+  // How addresses and files are opened (the user's browser); tests replace it.
+  std::function<bool(const QString&)> urlOpener;
+  // The scheduled check; the scheduler's run is wired in here.
+  std::function<void()> scheduledCheck;
+  // Appends a text to the scheduler log.
+  std::function<void(const QString&)> scheduleLogWriter;
+
+ public slots:
+  void mnuFileItem_Click();
+  void mnuCatNew_Click();
+  void mnuCatEdit_Click();
+  void mnuCatDel_Click();
+  void mnuCatNewFeed_Click();
+  void mnuCatRefresh_Click();
+  void mnuFeedsCheck_Click();
+  void mnuFeedsOpen_Click();
+  void mnuFeedsAdd_Click();
+  void mnuFeedsEdit_Click();
+  void mnuFeedsDel_Click();
+  void mnuToolsEmailSettings_Click();
+  void mnuToolsSchedule_Click();
+  void mnuToolsAppSettings_Click();
+  void mnuToolsSendByEmail_Click();
+  void mnuToolsExecuteSchedule_Click();
+  void mnuToolsOptionBar_Click();
+  void mnuLanguageItem_Click();
+  void mnuHelpFile_Click();
+  void mnuAboutItem_Click();
+  void mnuHelpWebsite_Click();
+  void mnuFeedItemShow_Click();
+  void mnuFeedItemOnline_Click();
+  void mnuFeedItemDel_Click();
+  void mnuFeedItemExport_Click(int index);
+  void mnuFeedItemEmail_Click();
+  void cmdWebsite_Click();
+  void cmdWindows_Click();
+  void Command1_Click();
+  void tmrSchedule_Timer();
+
+  // The first-run language window (modal) and the language command's (not modal).
+  void showLanguageWindow(bool modal);
+  // The close confirmation; true for "Close Now!".
+  bool confirmClose();
+
+ signals:
+  // The window has unloaded: the program ends.
+  void unloaded();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void buildStatusBar();
+  void connectCommands();
+  void rebuildWindowsMenu();
+  void setOptionBarShown(bool shown);
+  void passToViewer(const QString& action);
+  void openSelectedFeed(bool check);
+  void openHelpFile();
+  void writeScheduleLog(const QString& text);
+  void Form_Unload();
+  QTreeWidgetItem* selectedNode() const;
+
+  AppContext& context_;
+  std::unique_ptr<MainMenus> menus_;
+  QMdiArea* oTabs_;
+  frmOptionBar* ucFormDock_ = nullptr;
+  QLabel* panels_[4] = {};
+  ScheduleTimer tmrSchedule_;
+  QNetworkAccessManager* network_;
+  bool unloading_ = false;
+  bool scheduleRunning_ = false;
+};
+
+}  // namespace tidewell
