@@ -151,6 +151,19 @@ void FeedDownloader::onFinished() {
     result_.errorMessage = downloadErrorText(DownloadError::Timeout);
   } else if (error == QNetworkReply::NoError || (status.isValid() && isHttpStatusError(error))) {
     result_.error = DownloadError::None;
+    // Qt at times reports a connection reset mid-body as success; the
+    // announced length tells (it counts the bytes on the wire, so only
+    // without a content encoding).
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (length.isValid() && (encoding.isEmpty() || encoding == "identity") && result_.httpStatus != 304 &&
+        result_.body.size() < length.toLongLong()) {
+      result_.error = DownloadError::Network;
+      result_.errorMessage =
+          downloadErrorText(DownloadError::Network) + QStringLiteral(" (the connection closed after %1 of %2 bytes)")
+                                                          .arg(result_.body.size())
+                                                          .arg(length.toLongLong());
+    }
   } else if (error == QNetworkReply::TooManyRedirectsError || error == QNetworkReply::InsecureRedirectError) {
     result_.error = DownloadError::Redirect;
     result_.errorMessage =

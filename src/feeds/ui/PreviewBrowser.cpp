@@ -94,7 +94,7 @@ void PreviewBrowser::imageArrived(QNetworkReply* reply, const QUrl& name) {
   if (bytes.size() > kMaxImageBytes) return;
   QImage image;
   if (!image.loadFromData(bytes)) return;
-  const int room = qMin(viewport()->width(), kReadingWidth) - 40;
+  const int room = qMin(viewport()->width(), kReadingWidth) - 90;
   if (room > 64 && image.width() > room) image = image.scaledToWidth(room, Qt::SmoothTransformation);
   document()->addResource(QTextDocument::ImageResource, name, image);
   // The picture changes the layout around it.

@@ -180,7 +180,7 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   }
   if (!checkForNewItems_) return finish(feedCaption_);
 
-  while (!util::IsConnected()) {
+  while (!(connectivityTest ? connectivityTest() : util::IsConnected())) {
     const bool retry = context_.messages.askRetryCancel(
         QStringLiteral("Cannot check Feed URL for new Items, Application failed to access Internet on this machine. "
                        "Please make sure you're connected to Internet and Firewall application (if any) is "

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -57,6 +59,9 @@ class frmViewFeed : public QWidget {
   void ShowItemPreview();
   // Closes the window even while it is busy (the main window is going away).
   void forceClose();
+
+  // The connectivity test before a check; util::IsConnected unless replaced.
+  std::function<bool()> connectivityTest;
 
   QTreeWidget* lstItems() const { return list_; }
   PreviewBrowser* ucPreview() const { return preview_; }

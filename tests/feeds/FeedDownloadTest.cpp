@@ -1,0 +1,250 @@
+#include "feeds/FeedDownloader.h"
+#include "feeds/FeedFetch.h"
+#include "feeds/LogSink.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+#include "support/TestHttpServer.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+namespace tidewell {
+namespace {
+
+using test::TestHttpServer;
+
+const QByteArray kFeed =
+    "<?xml version=\"1.0\"?><rss><channel><title>T</title><item><title>i</title></item>"
+    "</channel></rss>";
+
+class RecordingLog : public LogSink {
+ public:
+  void writeLine(const QString& text) override { lines.append(text); }
+  QStringList lines;
+};
+
+DownloadOptions options(const QUrl& url, int timeoutMs = 3000) {
+  DownloadOptions o;
+  o.url = url;
+  o.timeoutMs = timeoutMs;
+  return o;
+}
+
+TEST(FeedDownloader, AnswersArriveWithTheirHeadersWhateverTheStatus) {
+  TestHttpServer server;
+  TestHttpServer::Response ok;
+  ok.body = kFeed;
+  ok.contentType = "application/rss+xml; charset=\"ISO-8859-1\"";
+  ok.headers = {{"ETag", "\"abc\""}, {"Last-Modified", "Sat, 07 Sep 2002 00:00:01 GMT"}};
+  server.route(QStringLiteral("/feed"), ok);
+  TestHttpServer::Response deflated;
+  deflated.body = qCompress(kFeed).mid(4);  // a zlib stream: Content-Encoding deflate
+  deflated.headers = {{"Content-Encoding", "deflate"}};
+  server.route(QStringLiteral("/deflated"), deflated);
+  server.route(QStringLiteral("/moved"), {.redirectTo = "/feed"});
+  server.route(QStringLiteral("/late"), {.body = kFeed, .delayMs = 300});
+  server.route(QStringLiteral("/chunks"), {.body = kFeed, .chunked = true, .chunkSize = 7});
+
+  DownloadResult result = FeedDownloader::fetchOnce(options(server.url(QStringLiteral("/feed"))));
+  EXPECT_TRUE(result.completed());
+  EXPECT_EQ(result.httpStatus, 200);
+  EXPECT_EQ(result.body, kFeed);
+  EXPECT_EQ(result.charset, QStringLiteral("iso-8859-1"));
+  EXPECT_EQ(result.etag, QByteArray("\"abc\""));
+  EXPECT_EQ(result.lastModified, QByteArray("Sat, 07 Sep 2002 00:00:01 GMT"));
+  const TestHttpServer::Request& request = server.requests().back();
+  EXPECT_EQ(request.method, QByteArray("GET"));
+  EXPECT_EQ(request.header("Cache-Control"), QByteArray("no-cache"));
+  EXPECT_TRUE(request.header("User-Agent").startsWith("Tidewell/"));
+  // Left to Qt, which then also undoes the compression.
+  EXPECT_TRUE(request.header("Accept-Encoding").contains("gzip"));
+  EXPECT_TRUE(request.header("If-None-Match").isEmpty());
+
+  for (const char* path : {"/deflated", "/moved", "/late", "/chunks"}) {
+    SCOPED_TRACE(path);
+    result = FeedDownloader::fetchOnce(options(server.url(QString::fromLatin1(path))));
+    EXPECT_TRUE(result.completed());
+    EXPECT_EQ(result.body, kFeed);
+  }
+  EXPECT_EQ(result.finalUrl, server.url(QStringLiteral("/chunks")));
+
+  // A 404 HTML page is an answer like any other: the parser judges it.
+  result = FeedDownloader::fetchOnce(options(server.url(QStringLiteral("/missing"))));
+  EXPECT_TRUE(result.completed());
+  EXPECT_EQ(result.httpStatus, 404);
+  EXPECT_TRUE(result.body.contains("Not Found"));
+}
+
+TEST(FeedDownloader, ConditionalRequestAndNotModified) {
+  TestHttpServer server;
+  server.route(QStringLiteral("/feed"), {.handler = [](const TestHttpServer::Request& request) {
+                 TestHttpServer::Response response;
+                 if (request.header("If-None-Match") == "\"v1\"") {
+                   response.status = 304;
+                 } else {
+                   response.body = kFeed;
+                 }
+                 return response;
+               }});
+  DownloadOptions o = options(server.url(QStringLiteral("/feed")));
+  o.ifNoneMatch = "\"v1\"";
+  o.ifModifiedSince = "Sat, 07 Sep 2002 00:00:01 GMT";
+  const DownloadResult result = FeedDownloader::fetchOnce(o);
+  EXPECT_TRUE(result.notModified());
+  EXPECT_TRUE(result.body.isEmpty());
+  EXPECT_EQ(server.requests().back().header("If-Modified-Since"), QByteArray("Sat, 07 Sep 2002 00:00:01 GMT"));
+}
+
+TEST(FeedDownloader, FaultsEndInTheirOwnErrorWithinTheTimeLimit) {
+  TestHttpServer server;
+  QByteArray large(70 * 1024 * 1024, 'x');
+  server.route(QStringLiteral("/never"), {.stall = true});
+  server.route(QStringLiteral("/drip"), {.body = kFeed, .stallAfterBytes = 20});
+  server.route(QStringLiteral("/reset"), {.body = kFeed, .resetAfterBytes = 30});
+  server.route(QStringLiteral("/loop"), {.redirectTo = "/loop"});
+  server.route(QStringLiteral("/large"), {.body = large});
+  server.route(QStringLiteral("/large-chunked"), {.body = large, .chunked = true, .chunkSize = 1 << 20});
+  large.clear();
+
+  struct Case {
+    QUrl url;
+    DownloadError error;
+    int timeoutMs = 800;
+  };
+  const Case cases[] = {
+      {server.url(QStringLiteral("/never")), DownloadError::Timeout},
+      {server.url(QStringLiteral("/drip")), DownloadError::Timeout},
+      {server.url(QStringLiteral("/reset")), DownloadError::Network},
+      {server.url(QStringLiteral("/loop")), DownloadError::Redirect},
+      {server.url(QStringLiteral("/large")), DownloadError::TooLarge, 20000},
+      {server.url(QStringLiteral("/large-chunked")), DownloadError::TooLarge, 20000},
+      {TestHttpServer::refusingUrl(), DownloadError::Network},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url.toString().toStdString());
+    QElapsedTimer clock;
+    clock.start();
+    const DownloadResult result = FeedDownloader::fetchOnce(options(c.url, c.timeoutMs));
+    EXPECT_EQ(result.error, c.error) << result.errorMessage.toStdString() << " status " << result.httpStatus << " body "
+                                     << result.body.size() << " ms " << clock.elapsed();
+    EXPECT_FALSE(result.errorMessage.isEmpty());
+    EXPECT_LT(clock.elapsed(), c.timeoutMs + 8000);
+    if (c.error == DownloadError::Timeout) {
+      EXPECT_GE(clock.elapsed(), 700);
+    }
+    if (c.error == DownloadError::TooLarge) {
+      EXPECT_TRUE(result.body.isEmpty());
+    }
+  }
+  EXPECT_LE(server.hits(QStringLiteral("/loop")), 11);
+}
+
+TEST(FeedDownloader, AbortEndsTheRequestOnce) {
+  TestHttpServer server;
+  server.route(QStringLiteral("/never"), {.stall = true});
+  FeedDownloader downloader;
+  int finished = 0;
+  QObject::connect(&downloader, &FeedDownloader::finished, [&](const DownloadResult& result) {
+    ++finished;
+    EXPECT_EQ(result.error, DownloadError::Aborted);
+  });
+  downloader.start(options(server.url(QStringLiteral("/never"))));
+  QTimer::singleShot(100, &downloader, [&] { downloader.abort(); });
+  const DownloadResult result = downloader.waitForFinished();
+  EXPECT_EQ(result.error, DownloadError::Aborted);
+  EXPECT_EQ(finished, 1);
+  EXPECT_FALSE(downloader.isRunning());
+}
+
+// The viewer: a time-out asks Retry/Cancel; Retry makes a fresh attempt.
+TEST(ViewerFetch, TimeoutThenRetryThenCancel) {
+  test::TempHome home;
+  TestHttpServer server;
+  int calls = 0;
+  server.route(QStringLiteral("/feed"), {.handler = [&calls](const TestHttpServer::Request&) {
+                 TestHttpServer::Response response;
+                 response.body = kFeed;
+                 response.stall = ++calls == 1;  // the first attempt never answers
+                 return response;
+               }});
+  test::ScriptedMessages messages;
+  messages.answerRetryCancel(true);
+  QList<bool> executing;
+  ViewerFetchRequest request;
+  request.url = server.url(QStringLiteral("/feed")).toString();
+  request.debugXmlPath = home.file(QStringLiteral("Debug.xml"));
+  request.timeoutMs = 500;
+  request.executingChanged = [&executing](bool on) { executing.append(on); };
+
+  std::optional<DownloadResult> result = FetchFeedData(request, messages);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->body, kFeed);
+  EXPECT_EQ(calls, 2);
+  ASSERT_EQ(messages.entries().size(), 1u);
+  EXPECT_EQ(messages.last().kind, test::ScriptedMessages::Kind::RetryCancel);
+  EXPECT_EQ(messages.last().title, QStringLiteral("Server Timeout!"));
+  EXPECT_EQ(messages.last().text,
+            QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"));
+  EXPECT_EQ(messages.last().icon, MessageIcon::Exclamation);
+  EXPECT_EQ(executing, (QList<bool>{true, false, true, false}));
+  EXPECT_EQ(home.read(QStringLiteral("Debug.xml")), kFeed + "\n");
+
+  // Cancel gives up and writes nothing.
+  QFile::remove(request.debugXmlPath);
+  calls = 0;
+  messages.clear();
+  result = FetchFeedData(request, messages);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(messages.entries().size(), 1u);
+  EXPECT_FALSE(QFile::exists(request.debugXmlPath));
+
+  // A body too large is said plainly; nothing is handed on.
+  server.route(QStringLiteral("/huge"), {.body = "x", .contentLength = qint64(65) * 1024 * 1024});
+  messages.clear();
+  request.url = server.url(QStringLiteral("/huge")).toString();
+  EXPECT_FALSE(FetchFeedData(request, messages));
+  EXPECT_EQ(messages.last().title, QStringLiteral("Download Failed!"));
+}
+
+TEST(ScheduledFetch, LogLines) {
+  TestHttpServer server;
+  server.route(QStringLiteral("/feed"), {.body = kFeed});
+  server.route(QStringLiteral("/never"), {.stall = true});
+  server.route(QStringLiteral("/notmodified"), {.status = 304});
+  const QString sending = QStringLiteral("    Sending Request to Source Server ...");
+  const QString sent = QStringLiteral("    Request Sent, Waiting for Server Response ...");
+
+  ScheduledFetchRequest request;
+  request.timeoutMs = 500;
+  RecordingLog log;
+  request.url = server.url(QStringLiteral("/feed")).toString();
+  std::optional<DownloadResult> result = FetchScheduledFeed(request, log);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->body, kFeed);
+  EXPECT_EQ(log.lines, (QStringList{sending, sent}));
+
+  log.lines.clear();
+  request.url = server.url(QStringLiteral("/never")).toString();
+  EXPECT_FALSE(FetchScheduledFeed(request, log));
+  EXPECT_EQ(log.lines, (QStringList{sending, sent,
+                                    QStringLiteral("--> Error: Server did not respond in timely manner. Application "
+                                                   "failed to fetch Feed Data!")}));
+
+  log.lines.clear();
+  request.url = server.url(QStringLiteral("/notmodified")).toString();
+  request.ifNoneMatch = "\"v\"";
+  result = FetchScheduledFeed(request, log);
+  ASSERT_TRUE(result);
+  EXPECT_TRUE(result->notModified());
+  EXPECT_EQ(server.requests().back().header("If-None-Match"), QByteArray("\"v\""));
+
+  log.lines.clear();
+  request.isConnected = [] { return false; };
+  EXPECT_FALSE(FetchScheduledFeed(request, log));
+  EXPECT_EQ(log.lines, QStringList{QStringLiteral("--> Error: Application failed to access Internet. Either machine "
+                                                  "is not connected to Internet or Firewall blocked application.")});
+}
+
+}  // namespace
+}  // namespace tidewell
