@@ -1,0 +1,425 @@
+#include "app/AppContext.h"
+#include "feeds/ItemStore.h"
+#include "feeds/ui/PreviewBrowser.h"
+#include "feeds/ui/PreviewPage.h"
+#include "feeds/ui/ViewerHost.h"
+#include "feeds/ui/frmViewFeed.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+#include "support/TestHttpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <memory>
+
+using namespace tidewell;
+using tidewell::test::ScriptedMessages;
+using tidewell::test::TempHome;
+using tidewell::test::TestHttpServer;
+
+namespace {
+
+const QString kFeedId = QStringLiteral("0A1B2C3D-4E5F-4061-8273-94A5B6C7D8E9");
+const QString kCaption = QStringLiteral("Coast News");
+
+QByteArray rssItem(const QString& title, const QString& link, const QString& date, const QString& description) {
+  QString item = QStringLiteral("<item><title>") + title + QStringLiteral("</title>");
+  if (!link.isNull()) item += QStringLiteral("<link>") + link + QStringLiteral("</link>");
+  if (!date.isEmpty()) item += QStringLiteral("<pubDate>") + date + QStringLiteral("</pubDate>");
+  item += QStringLiteral("<description>") + description.toHtmlEscaped() + QStringLiteral("</description></item>");
+  return item.toUtf8();
+}
+
+QByteArray rss(const QList<QByteArray>& items) {
+  QByteArray body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Coast</title>";
+  for (const QByteArray& item : items) body += item;
+  return body + "</channel></rss>";
+}
+
+// Three dated items, newest first as feeds list them.
+QByteArray threeItems() {
+  return rss({rssItem(QStringLiteral("Third"), QStringLiteral("http://example.invalid/3"),
+                      QStringLiteral("Tue, 10 Sep 2002 09:00:00 GMT"), QStringLiteral("<p>third body</p>")),
+              rssItem(QStringLiteral("Second"), QStringLiteral("http://example.invalid/2"),
+                      QStringLiteral("Mon, 09 Sep 2002 09:00:00 GMT"), QStringLiteral("<p>second body</p>")),
+              rssItem(QStringLiteral("First"), QStringLiteral("http://example.invalid/1"),
+                      QStringLiteral("Sat, 07 Sep 2002 00:00:01 GMT"), QStringLiteral("<p>first body</p>"))});
+}
+
+class FakeHost : public ViewerHost {
+ public:
+  void refreshTabs() override { ++refreshes; }
+  void enableSendByEmail() override { emailEnabled = true; }
+  void popupItemMenu(const QPoint&) override { ++popups; }
+  void showEmailSettings() override { ++emailSettings; }
+  void sendItemByEmail(const QString& channel, const QString& title, const QString& link,
+                       const QString& description) override {
+    sent = {channel, title, link, description};
+  }
+  bool openUrl(const QString& url) override {
+    opened.append(url);
+    return true;
+  }
+  QNetworkAccessManager* network() override { return &manager; }
+
+  QNetworkAccessManager manager;
+  int refreshes = 0;
+  bool emailEnabled = false;
+  int popups = 0;
+  int emailSettings = 0;
+  QStringList sent;
+  QStringList opened;
+};
+
+struct Harness {
+  explicit Harness(const AppPaths& customPaths = {})
+      : context(customPaths.appFolder().isEmpty() ? home.paths() : customPaths, home.userStore(), messages) {
+    QDir().mkpath(context.paths.dataFolder());
+    viewer = std::make_unique<frmViewFeed>(context, host);
+    viewer->setFeedID(kFeedId);
+    viewer->setFeedCaption(kCaption);
+    viewer->setFeedType(0);
+    viewer->setCheckForNewItems(true);
+    viewer->connectivityTest = [] { return true; };
+    viewer->resize(900, 700);
+  }
+  QTreeWidget* list() const { return viewer->lstItems(); }
+  QTreeWidgetItem* row(int i) const { return list()->topLevelItem(i); }
+  QStringList titles() const {
+    QStringList t;
+    for (int i = 0; i < list()->topLevelItemCount(); ++i) t << row(i)->text(frmViewFeed::ColTitle);
+    return t;
+  }
+  std::optional<StoredItems> stored() {
+    ScriptedMessages quiet;
+    return ItemStore(context.paths.itemStore(kFeedId)).LoadStoredItems(quiet);
+  }
+  void click(QTreeWidgetItem* item) {
+    list()->setCurrentItem(item);
+    const QRect rect = list()->visualItemRect(item);
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
+  }
+
+  TempHome home;
+  ScriptedMessages messages;
+  AppContext context;
+  FakeHost host;
+  std::unique_ptr<frmViewFeed> viewer;
+};
+
+ino_t inodeOf(const QString& path) {
+  struct stat info {};
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+}  // namespace
+
+class FeedViewerTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void firstOpenFillsTheListNewestFirstWithEveryCaption() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    QSignalSpy captions(h.viewer.get(), &frmViewFeed::captionChanged);
+
+    h.viewer->LoadFeedData(true);
+
+    QStringList seen;
+    for (const QList<QVariant>& args : captions) seen << args.at(0).toString();
+    QCOMPARE(seen, (QStringList{kCaption + " (loading ...)", kCaption + " (checking ...)", kCaption + " (parsing ...)",
+                                kCaption + " (updating ...)", kCaption + " [new]"}));
+    QCOMPARE(h.titles(), (QStringList{"Third", "Second", "First"}));
+    for (int i = 0; i < 3; ++i) {
+      QVERIFY(h.row(i)->data(frmViewFeed::ColTitle, frmViewFeed::UnreadRole).toBool());
+      QVERIFY(h.row(i)->font(frmViewFeed::ColTitle).bold());
+    }
+    QVERIFY(h.row(2)->text(frmViewFeed::ColPublished).startsWith("07 Sep 2002; "));
+    QCOMPARE(h.row(2)->text(frmViewFeed::ColDateSort), QStringLiteral("20020907000001"));
+    QVERIFY(h.list()->isColumnHidden(frmViewFeed::ColDateSort));
+    QVERIFY(!h.viewer->StillExecuting());
+    QVERIFY(h.messages.empty());
+    QCOMPARE(h.stored()->items.size(), size_t(3));
+
+    // A second check of the unchanged feed adds nothing and drops the mark.
+    captions.clear();
+    h.viewer->LoadFeedData(true);
+    QCOMPARE(h.titles(), (QStringList{"Third", "Second", "First"}));
+    QCOMPARE(captions.last().at(0).toString(), kCaption);
+    QVERIFY(!h.viewer->HasNewItems());
+    // Stored rows show their dates with " ; ".
+    QVERIFY(h.row(2)->text(frmViewFeed::ColPublished).startsWith("07 Sep 2002 ; "));
+    QCOMPARE(h.stored()->items.size(), size_t(3));
+  }
+
+  void undatedItemsAndHeaderSorting() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"),
+                 {.body = rss({rssItem("Beta", "http://example.invalid/b", "Mon, 09 Sep 2002 09:00:00 GMT", "b"),
+                               rssItem("Gamma", "http://example.invalid/g", "Sat, 07 Sep 2002 09:00:00 GMT", "g"),
+                               rssItem("Alpha", "http://example.invalid/a", QString(), "a")})});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    QCOMPARE(h.titles(), (QStringList{"Beta", "Gamma", "Alpha"}));
+    QCOMPARE(h.row(2)->text(frmViewFeed::ColPublished), QStringLiteral("No Date Info Provided"));
+    QCOMPARE(h.row(2)->text(frmViewFeed::ColDateSort), QStringLiteral("0"));
+
+    // Clicking "Published On" twice: ascending, then descending by date key.
+    h.viewer->sortByHeader(frmViewFeed::ColPublished);
+    QCOMPARE(h.titles(), (QStringList{"Alpha", "Gamma", "Beta"}));
+    h.viewer->sortByHeader(frmViewFeed::ColPublished);
+    QCOMPARE(h.titles(), (QStringList{"Beta", "Gamma", "Alpha"}));
+    h.viewer->sortByHeader(frmViewFeed::ColTitle);
+    QCOMPARE(h.titles(), (QStringList{"Alpha", "Beta", "Gamma"}));
+
+    // Reopened, the stored undated item shows no date at all.
+    h.viewer->setCheckForNewItems(false);
+    h.viewer->LoadFeedData(true);
+    QTreeWidgetItem* alpha = h.row(h.titles().indexOf(QStringLiteral("Alpha")));
+    QCOMPARE(alpha->text(frmViewFeed::ColPublished), QString());
+  }
+
+  void cancellingWorkingOfflineKeepsStoredItems() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    const int hitsBefore = server.hits(QStringLiteral("/feed.xml"));
+    h.messages.clear();
+
+    h.viewer->connectivityTest = [] { return false; };
+    h.messages.answerRetryCancel(true);   // Retry: still offline
+    h.messages.answerRetryCancel(false);  // Cancel
+    QSignalSpy captions(h.viewer.get(), &frmViewFeed::captionChanged);
+    h.viewer->LoadFeedData(true);
+
+    QCOMPARE(h.messages.titles(), (QStringList{"Working Offline?", "Working Offline?"}));
+    QVERIFY(h.messages.last().text.endsWith(QStringLiteral("Internet access for Tidewell")));
+    QCOMPARE(h.titles().size(), 3);
+    QCOMPARE(captions.last().at(0).toString(), kCaption);
+    QCOMPARE(server.hits(QStringLiteral("/feed.xml")), hitsBefore);
+  }
+
+  void clickPreviewsAndMarksReadOnce() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->show();
+    h.viewer->tmrDelay().stop();
+    h.viewer->LoadFeedData(true);
+    const QString store = h.context.paths.itemStore(kFeedId);
+
+    h.click(h.row(0));
+    QVERIFY(h.host.emailEnabled);
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("third body")));
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("Third")));
+    QVERIFY(!QFile::exists(h.context.paths.previewTmp()));
+    QVERIFY(!h.row(0)->font(frmViewFeed::ColTitle).bold());
+    QCOMPARE(h.viewer->currentItem().title, QStringLiteral("Third"));
+    const auto after = h.stored();
+    int read = 0;
+    for (const StoredItem& item : after->items) read += item.status == QLatin1String("1") ? 1 : 0;
+    QCOMPARE(read, 1);
+    QCOMPARE(after->items.back().title, QStringLiteral("Third"));
+    QCOMPARE(after->items.back().status, QStringLiteral("1"));
+
+    // A read row is shown again without the store being written.
+    const ino_t inode = inodeOf(store);
+    h.click(h.row(0));
+    QCOMPARE(inodeOf(store), inode);
+    QVERIFY(h.messages.empty());
+  }
+
+  void deleteRemovesTheRowAndBlanksThePreview() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    h.click(h.row(1));
+    QVERIFY(!h.viewer->ucPreview()->isBlank());
+
+    h.viewer->HandlePopupMenu(QStringLiteral("del"));
+    QCOMPARE(h.titles(), (QStringList{"Third", "First"}));
+    QVERIFY(h.viewer->ucPreview()->isBlank());
+    QCOMPARE(h.stored()->items.size(), size_t(2));
+
+    h.click(h.row(0));
+    h.viewer->HandlePopupMenu(QStringLiteral("del"));
+    h.click(h.row(0));
+    h.viewer->HandlePopupMenu(QStringLiteral("del"));
+    QCOMPARE(h.list()->topLevelItemCount(), 0);
+    QVERIFY(h.viewer->ucPreview()->isBlank());
+    QVERIFY(h.messages.empty());
+  }
+
+  // Items without a link, and items sharing one, are each reached as themselves.
+  void itemsWithoutOrSharingALinkAreTheirOwnRows() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"),
+                 {.body = rss({rssItem("Repost", "http://example.invalid/same", "Tue, 10 Sep 2002 09:00:00 GMT",
+                                       "<p>repost body</p>"),
+                               rssItem("No link", QString(), "Mon, 09 Sep 2002 09:00:00 GMT", "<p>no link body</p>"),
+                               rssItem("Original", "http://example.invalid/same", "Sat, 07 Sep 2002 09:00:00 GMT",
+                                       "<p>original body</p>")})});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    QCOMPARE(h.titles(), (QStringList{"Repost", "No link", "Original"}));
+
+    h.click(h.row(0));
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("repost body")));
+    h.click(h.row(1));
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("no link body")));
+    QVERIFY(h.messages.empty());
+
+    // Deleting the older of the two shared-link items keeps the newer one reachable.
+    h.click(h.row(2));
+    h.viewer->HandlePopupMenu(QStringLiteral("del"));
+    QCOMPARE(h.titles(), (QStringList{"Repost", "No link"}));
+    h.click(h.row(0));
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("repost body")));
+    QStringList left;
+    for (const StoredItem& item : h.stored()->items) left << item.title;
+    QCOMPARE(left, (QStringList{"No link", "Repost"}));
+
+    // The same after reopening: rows read from the store carry the same references.
+    h.viewer->setCheckForNewItems(false);
+    h.viewer->LoadFeedData(true);
+    h.click(h.row(h.titles().indexOf(QStringLiteral("No link"))));
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("no link body")));
+    QVERIFY(h.messages.empty());
+  }
+
+  void exportWritesThePreviewAndCancelWritesNothing() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    h.click(h.row(0));
+    QTemporaryDir out;
+
+    const QString html = out.filePath(QStringLiteral("item.html"));
+    h.messages.answerSaveFile(html);
+    h.viewer->HandlePopupMenu(QStringLiteral("html"));
+    QFile htmlFile(html);
+    QVERIFY(htmlFile.open(QIODevice::ReadOnly));
+    const QString htmlText = QString::fromUtf8(htmlFile.readAll());
+    QVERIFY(htmlText.contains(QStringLiteral("<p>third body</p>")));
+    QVERIFY(!htmlText.contains(QStringLiteral("<body")));
+    QVERIFY(!htmlText.contains(QStringLiteral("<head")));
+
+    const QString txt = out.filePath(QStringLiteral("item.txt"));
+    h.messages.answerSaveFile(txt);
+    h.viewer->HandlePopupMenu(QStringLiteral("txt"));
+    QFile txtFile(txt);
+    QVERIFY(txtFile.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(txtFile.readAll());
+    QVERIFY(text.contains(QStringLiteral("third body")));
+    QVERIFY(!text.contains(QLatin1Char('<')));
+    QCOMPARE(h.messages.last().title, QStringLiteral("Save As ..."));
+
+    // Cancel: no answer scripted, no file written.
+    const int files = QDir(out.path()).entryList(QDir::Files).size();
+    h.viewer->HandlePopupMenu(QStringLiteral("html"));
+    h.viewer->HandlePopupMenu(QStringLiteral("txt"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), files);
+  }
+
+  void previewErrorBoxes() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    TempHome bare;  // a program folder without view.tpl
+    Harness h(AppPaths(bare.path(), bare.path()));
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+
+    h.click(h.row(0));
+    QCOMPARE(h.messages.last().title, QStringLiteral("Error!"));
+    QVERIFY(h.row(0)->font(frmViewFeed::ColTitle).bold());  // nothing was marked read
+
+    bare.write(QStringLiteral("view.tpl"), "  \r\n");
+    h.click(h.row(0));
+    QCOMPARE(h.messages.last().title, QStringLiteral("Invalid Preview data object!"));
+
+    bare.write(QStringLiteral("view.tpl"), "<p>[[title]]</p>");
+    QFile::remove(h.context.paths.itemStore(kFeedId));
+    h.messages.clear();
+    h.click(h.row(0));
+    QCOMPARE(h.messages.last().title, QStringLiteral("Failed to locate item in Feed Data File!"));
+    QVERIFY(h.viewer->ucPreview()->isBlank());
+  }
+
+  void emailAndOnlineCommands() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    h.click(h.row(0));
+
+    h.viewer->HandlePopupMenu(QStringLiteral("online"));
+    QCOMPARE(h.host.opened, QStringList{QStringLiteral("http://example.invalid/3")});
+
+    // No server set: asked; No explains why nothing is sent.
+    h.viewer->HandlePopupMenu(QStringLiteral("email"));
+    QCOMPARE(h.messages.titles().mid(0, 2),
+             (QStringList{"Email Server Settings not configured!", "Cannot Send Email!"}));
+    h.messages.answerYesNo(true);
+    h.viewer->HandlePopupMenu(QStringLiteral("email"));
+    QCOMPARE(h.host.emailSettings, 1);
+
+    h.context.settings.smtpServer = QStringLiteral("127.0.0.1");
+    QVERIFY(h.context.settings.SaveEmailSettings(false).ok());
+    h.viewer->HandlePopupMenu(QStringLiteral("email"));
+    QCOMPARE(h.host.sent, (QStringList{kCaption, "Third", "http://example.invalid/3", "<p>third body</p>"}));
+  }
+
+  void templatePlaceholders_data() {
+    QTest::addColumn<QString>("tpl");
+    QTest::addColumn<QString>("media");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("all") << "[[title]]|[[link]]|[[app]]|[[date]]|[[time]]" << QString()
+                         << "T|http://l|Tidewell|07 Sep 2002|00:00:01";
+    QTest::newRow("media wins") << "[[link]]"
+                                << "http://m.mp3"
+                                << "http://m.mp3";
+    QTest::newRow("no placeholder") << "<p>plain</p>" << QString() << "<p>plain</p>";
+    QTest::newRow("line feeds") << "[[desc]]" << QString() << "a\r\nb";
+    QTest::newRow("value holding a later placeholder") << "[[title]]" << QString() << "T";
+  }
+  void templatePlaceholders() {
+    QFETCH(QString, tpl);
+    QFETCH(QString, media);
+    QFETCH(QString, expected);
+    FeedItem item;
+    item.title = QTest::currentDataTag() == QByteArray("value holding a later placeholder") ? "[[app]]" : "T";
+    if (item.title == "[[app]]") expected = "Tidewell";
+    item.link = "http://l";
+    item.media = media;
+    item.description = "a\nb";
+    item.day = "07";
+    item.month = "Sep";
+    item.year = "2002";
+    item.time = "00:00:01";
+    QCOMPARE(PreviewPage::fill(tpl, item, "Tidewell"), expected);
+    QCOMPARE(PreviewPage::bodyInnerHtml("<html><body class=\"x\"><p>in</p></BODY></html>"),
+             QStringLiteral("<p>in</p>"));
+  }
+};
+
+QTEST_MAIN(FeedViewerTest)
+#include "FeedViewerTest.moc"
