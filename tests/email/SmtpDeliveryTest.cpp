@@ -2,6 +2,7 @@
 #include "email/SmtpClient.h"
 
 #include "support/SmtpTestServer.h"
+#include "support/TempHome.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -64,7 +65,7 @@ SmtpSettings settingsFor(int port) {
 }
 
 QString shippedTemplate() {
-  QFile file(QString::fromUtf8(qgetenv("TIDEWELL_SOURCE_DIR")) + "/data/email.tpl");
+  QFile file(test::TempHome::sourceDir() + "/data/email.tpl");
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
   return QString::fromUtf8(file.readAll());
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "email/EmailItem.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace tidewell {
+
+struct AppContext;
+
+// The viewer's "email" item command: loads the e-mail settings, makes sure a
+// server is set (offering the settings through showEmailSettings) and that
+// email.tpl exists, then shows the send window modally over parent.
+void SendItemByEmail(AppContext& context, QWidget* parent, const EmailItem& item,
+                     const std::function<void()>& showEmailSettings);
+
+// Only the send window, modally over parent, for a caller that made the checks.
+void ShowSendEmailWindow(AppContext& context, QWidget* parent, const EmailItem& item);
+
+}  // namespace tidewell
