@@ -6,6 +6,10 @@
 #include "core/mINI.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <climits>
 
 #include <limits>
 
@@ -253,7 +257,13 @@ Status mSettings::LoadSchedulerSettings(bool loadList) {
   if (!loadList) return Status::success();
 
   const QString operation = QStringLiteral("LoadSchedulerSettings");
-  const Result<QString> keys = ini.GetSectionKeys(kSchdl);
+  // The key names of a long list outgrow the value buffer (about 750 entries
+  // fill 5000 characters) and would come back cut short, silently dropping
+  // feeds; the names can never be longer than the file itself.
+  mINI names;
+  const qint64 fileSize = QFileInfo(configFile_).size();
+  names.SetINIFile(configFile_, static_cast<int>(std::clamp<qint64>(fileSize + 2, kBufferSize, INT_MAX)));
+  const Result<QString> keys = names.GetSectionKeys(kSchdl);
   if (!keys) {
     reportRuntimeError(messages_, operation, 3, keys.error());
     return Status::failure(keys.error());

@@ -251,6 +251,20 @@ TEST_F(SettingsTest, FiveHundredScheduledFeedsAllLoad) {
   EXPECT_TRUE(messages.empty());
 }
 
+// The key names of a list this long no longer fit the 5000-character value
+// buffer; cut short, they would drop the tail of the list without a word.
+TEST_F(SettingsTest, AListWhoseKeyNamesOutgrowTheBufferLoadsWhole) {
+  QByteArray file = "[schdl]\nena=1\nfrq=0\n";
+  for (int i = 1; i <= 1200; ++i)
+    file += "s_" + QByteArray::number(i) + "=0\x05ID" + QByteArray::number(i) +
+            "\x05u\x05"
+            "c\n";
+  writeCfg(file);
+  ASSERT_TRUE(settings.LoadSchedulerSettings(true));
+  ASSERT_EQ(settings.scheduleList.size(), 1200);
+  EXPECT_EQ(settings.scheduleList.last().feedId, QStringLiteral("ID1200"));
+}
+
 TEST_F(SettingsTest, MissingSecondEntryKeepsTheFirstAndReportsTheRuntimeError) {
   writeCfg("[schdl]\nena=1\nfrq=0\ns_1=0\x05ID1\x05http://a/\x05One\ns_3=1\x05ID3\x05http://c/\x05Three\n");
   const Status loaded = settings.LoadSchedulerSettings(true);
