@@ -2,6 +2,9 @@
 #include "l10n/clsLanguages.h"
 #include "support/TempHome.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace tidewell;
@@ -227,6 +230,22 @@ TEST_F(LanguagesTest, AnAppendedEnglishGroupReadsBack) {
   EXPECT_EQ(languages.getCaption(QStringLiteral("frmMain_cmdAddFeed")), QStringLiteral("Add Feed"));
   EXPECT_EQ(languages.getCaption(QStringLiteral("frmMain_lblNote")), QStringLiteral("Two lines"));
   EXPECT_EQ(clsLanguages::captionMessageKey(QStringLiteral("frmScheduler")), QStringLiteral("CAPTION_FRMSCHEDULER"));
+}
+
+// The program folder's shipped file serves until the application folder has
+// its own; a group written by the developer command starts from its content.
+TEST_F(LanguagesTest, TheShippedFileServesUntilTheApplicationFolderHasOne) {
+  home.write(QStringLiteral("program/Localization.txt"), localizationFile({{QStringLiteral("Deutsch"), kGerman}}));
+  QDir(home.path()).mkpath(QStringLiteral("app"));
+  clsLanguages shipped(identity, AppPaths(home.file(QStringLiteral("app")), home.file(QStringLiteral("program"))));
+  EXPECT_TRUE(shipped.LangFileExists());
+  EXPECT_EQ(shipped.ListLanguages(), QStringList{QStringLiteral("Deutsch")});
+
+  ASSERT_TRUE(shipped.appendEnglishGroup({{QStringLiteral("frmMain_cmdAddFeed"), QStringLiteral("Add Feed")}}));
+  EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("app/Localization.txt"))));
+  EXPECT_EQ(shipped.ListLanguages(), (QStringList{QStringLiteral("Deutsch"), QStringLiteral("English")}));
+  EXPECT_EQ(home.read(QStringLiteral("program/Localization.txt")),
+            localizationFile({{QStringLiteral("Deutsch"), kGerman}}));
 }
 
 }  // namespace
