@@ -76,6 +76,7 @@ Result<SmtpEnvelope> PrepareSmtpMail(const SmtpSettings& settings, const SmtpMai
     envelope.userName = settings.userName;
     envelope.password = settings.password;
   }
+  envelope.caFile = settings.caFile;
   envelope.connectTimeoutSeconds = settings.connectTimeoutSeconds;
   envelope.stallTimeoutSeconds = settings.stallTimeoutSeconds;
 

@@ -14,6 +14,7 @@ struct SmtpSettings {
   QString password;  // never put into a message or a log
   QString senderAddress;
   QString senderName;
+  QString caFile;  // certificates to trust instead of the system's; empty: the system's
   int connectTimeoutSeconds = 30;
   int stallTimeoutSeconds = 60;  // give up when nothing moves for this long
 };

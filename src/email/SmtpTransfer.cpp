@@ -152,6 +152,7 @@ Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& e
   const QByteArray from = '<' + envelope.sender.toUtf8() + '>';
   const QByteArray user = envelope.userName.toUtf8();
   const QByteArray password = envelope.password.toUtf8();
+  const QByteArray caFile = envelope.caFile.toLocal8Bit();
 
   std::unique_ptr<curl_slist, SlistDeleter> recipients;
   for (const QString& recipient : envelope.recipients) {
@@ -170,6 +171,9 @@ Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& e
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
   curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(implicitTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  if (!caFile.isEmpty()) {
+    curl_easy_setopt(h, CURLOPT_CAINFO, caFile.constData());
+  }
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(envelope.connectTimeoutSeconds));
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(envelope.stallTimeoutSeconds));

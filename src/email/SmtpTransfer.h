@@ -21,6 +21,7 @@ struct SmtpEnvelope {
   QString sender;
   QStringList recipients;
   QByteArray message;
+  QString caFile;
   int connectTimeoutSeconds = 30;
   int stallTimeoutSeconds = 60;
 };

@@ -193,6 +193,29 @@ TEST_F(SmtpDelivery, LoginHappensOnlyWhenSwitchedOn) {
   EXPECT_EQ(server.records("auth").size(), 1);
 }
 
+TEST_F(SmtpDelivery, StartTlsIsUsedWhenOfferedAndTheCertificateIsChecked) {
+  SmtpTestServer::Options options;
+  options.startTls = true;
+  SmtpTestServer server(options);
+  requireStarted(server);
+  SmtpSettings settings = settingsFor(server.port());
+
+  // The self-signed certificate is not trusted by the system: no mail goes out in the clear instead.
+  Outcome outcome = sendAndWait(settings, {"a@example.net", "untrusted", "<p>x</p>"});
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_TRUE(outcome.explanation.contains("certificate", Qt::CaseInsensitive)) << outcome.explanation.toStdString();
+  EXPECT_EQ(server.records("starttls").size(), 1);
+
+  settings.caFile = server.certificateFile();
+  outcome = sendAndWait(settings, {"a@example.net", "trusted", "<p>x</p>"});
+  ASSERT_TRUE(outcome.succeeded) << outcome.explanation.toStdString();
+  EXPECT_TRUE(outcome.statuses.contains("Securing connection ..."));
+  const QList<QJsonObject> messages = server.waitForMessages(1);
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0]["tls"].toBool());
+  EXPECT_EQ(messages[0]["decoded"].toObject()["subject"].toString(), "trusted");
+}
+
 TEST_F(SmtpDelivery, FailuresCarryTheExplanationButNeverThePassword) {
   SmtpTestServer server(SmtpTestServer::Options{"reader", "c0rrect-horse", false});
   requireStarted(server);

@@ -21,6 +21,9 @@ SmtpTestServer::SmtpTestServer(const Options& options) {
       args << QStringLiteral("--auth-optional");
     }
   }
+  if (options.startTls) {
+    args << QStringLiteral("--starttls") << tlsFolder_.path();
+  }
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove(QStringLiteral("PYTHONPATH"));
   environment.remove(QStringLiteral("PYTHONHOME"));
@@ -36,6 +39,7 @@ SmtpTestServer::SmtpTestServer(const Options& options) {
     const QList<QJsonObject> ready = records(QStringLiteral("ready"));
     if (!ready.isEmpty()) {
       port_ = ready.first().value(QStringLiteral("port")).toInt();
+      certificateFile_ = ready.first().value(QStringLiteral("cert")).toString();
       return;
     }
     if (process_.state() != QProcess::Running) {

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace tidewell::test {
 
@@ -17,6 +18,7 @@ class SmtpTestServer {
     QString authUser;  // non-empty: AUTH offered with this login
     QString authPassword;
     bool authOptional = false;  // with auth: MAIL allowed without a login
+    bool startTls = false;      // STARTTLS offered with a self-signed certificate
   };
 
   explicit SmtpTestServer(const Options& options);
@@ -28,6 +30,8 @@ class SmtpTestServer {
   bool started() const { return port_ > 0; }
   int port() const { return port_; }
   QString startError() const { return startError_; }
+  // With startTls: the PEM file of the server's certificate.
+  QString certificateFile() const { return certificateFile_; }
 
   // Every record of the given event received so far (reads pending output).
   QList<QJsonObject> records(const QString& event);
@@ -41,6 +45,8 @@ class SmtpTestServer {
   void readPending();
 
   QProcess process_;
+  QTemporaryDir tlsFolder_;
+  QString certificateFile_;
   int port_ = 0;
   QString startError_;
   QByteArray buffer_;

@@ -6,17 +6,23 @@ every AUTH command and {"event": "message", ...} for every message accepted,
 with the envelope, the raw data and the message as decoded by Python's email
 package. Ends when stdin closes or after a safety time-out.
 
-  smtp_server.py [--auth USER:PASSWORD] [--auth-optional]
+  smtp_server.py [--auth USER:PASSWORD] [--auth-optional] [--starttls DIR]
 
 With --auth the server offers AUTH on the plain connection and requires a
-login before MAIL unless --auth-optional is given.
+login before MAIL unless --auth-optional is given. With --starttls the server
+offers STARTTLS with a self-signed certificate for 127.0.0.1 that it writes to
+DIR/cert.pem (the ready record names it), so a client can be told to trust it.
 """
 
 import argparse
 import asyncio
+import datetime
 import email
 import email.policy
+import ipaddress
 import json
+import os
+import ssl
 import sys
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
@@ -68,6 +74,7 @@ class Recorder:
             "mail_from": envelope.mail_from,
             "rcpt_tos": list(envelope.rcpt_tos),
             "authenticated": bool(session.authenticated),
+            "tls": session.ssl is not None,
             "login": session.auth_data.login.decode("utf-8", "replace")
             if isinstance(session.auth_data, LoginPassword) else "",
             "raw": raw.decode("utf-8", "replace"),
@@ -79,6 +86,10 @@ class Recorder:
 
 
 class RecordingSMTP(SMTP):
+    async def smtp_STARTTLS(self, arg):
+        emit({"event": "starttls"})
+        return await super().smtp_STARTTLS(arg)
+
     async def smtp_AUTH(self, arg):
         emit({"event": "auth", "mechanism": (arg or "").split(" ")[0].upper()})
         return await super().smtp_AUTH(arg)
@@ -94,13 +105,45 @@ def make_authenticator(user, password):
     return authenticator
 
 
+def make_tls_context(folder):
+    from cryptography import x509
+    from cryptography.hazmat.primitives import hashes, serialization
+    from cryptography.hazmat.primitives.asymmetric import ec
+    from cryptography.x509.oid import NameOID
+
+    key = ec.generate_private_key(ec.SECP256R1())
+    name = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, "127.0.0.1")])
+    now = datetime.datetime.now(datetime.timezone.utc)
+    cert = (x509.CertificateBuilder()
+            .subject_name(name).issuer_name(name).public_key(key.public_key())
+            .serial_number(x509.random_serial_number())
+            .not_valid_before(now - datetime.timedelta(minutes=5))
+            .not_valid_after(now + datetime.timedelta(days=1))
+            .add_extension(x509.SubjectAlternativeName([x509.IPAddress(ipaddress.ip_address("127.0.0.1"))]),
+                           critical=False)
+            .add_extension(x509.BasicConstraints(ca=True, path_length=None), critical=True)
+            .sign(key, hashes.SHA256()))
+    cert_path = os.path.join(folder, "cert.pem")
+    key_path = os.path.join(folder, "key.pem")
+    with open(cert_path, "wb") as f:
+        f.write(cert.public_bytes(serialization.Encoding.PEM))
+    with open(key_path, "wb") as f:
+        f.write(key.private_bytes(serialization.Encoding.PEM, serialization.PrivateFormat.PKCS8,
+                                  serialization.NoEncryption()))
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(cert_path, key_path)
+    return context, cert_path
+
+
 async def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--auth", default="")
     parser.add_argument("--auth-optional", action="store_true")
+    parser.add_argument("--starttls", default="")
     args = parser.parse_args()
 
     options = {}
+    ready = {"event": "ready"}
     if args.auth:
         user, _, password = args.auth.partition(":")
         options = {
@@ -108,11 +151,14 @@ async def main():
             "auth_required": not args.auth_optional,
             "auth_require_tls": False,
         }
+    if args.starttls:
+        options["tls_context"], ready["cert"] = make_tls_context(args.starttls)
 
     loop = asyncio.get_running_loop()
     handler = Recorder()
     server = await loop.create_server(lambda: RecordingSMTP(handler, **options), host="127.0.0.1", port=0)
-    emit({"event": "ready", "port": server.sockets[0].getsockname()[1]})
+    ready["port"] = server.sockets[0].getsockname()[1]
+    emit(ready)
 
     stdin_closed = loop.create_future()
     loop.add_reader(sys.stdin.fileno(), lambda: stdin_closed.done() or (

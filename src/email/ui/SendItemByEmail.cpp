@@ -19,4 +19,14 @@ void ShowSendEmailWindow(AppContext& context, QWidget* parent, const EmailItem& 
   window.exec();
 }
 
+void ShowSendEmailWindow(AppContext& context, QWidget* parent, const QString& channelName, const QString& title,
+                         const QString& link, const QString& description) {
+  EmailItem item;
+  item.channelName = channelName;
+  item.feedTitle = title;
+  item.itemLink = link;
+  item.itemDescription = description;
+  ShowSendEmailWindow(context, parent, item);
+}
+
 }  // namespace tidewell

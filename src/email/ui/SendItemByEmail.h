@@ -18,5 +18,8 @@ void SendItemByEmail(AppContext& context, QWidget* parent, const EmailItem& item
 
 // Only the send window, modally over parent, for a caller that made the checks.
 void ShowSendEmailWindow(AppContext& context, QWidget* parent, const EmailItem& item);
+// The same, with the item's parts in the order a feed viewer hands them over.
+void ShowSendEmailWindow(AppContext& context, QWidget* parent, const QString& channelName, const QString& title,
+                         const QString& link, const QString& description);
 
 }  // namespace tidewell
