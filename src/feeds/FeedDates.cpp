@@ -5,31 +5,39 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace tidewell {
 
 namespace {
 
 const char* const kEnglishMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                       "jul", "aug", "sep", "oct", "nov", "dec"};
+const char* const kEnglishFullMonths[] = {"january", "february", "march",     "april",   "may",      "june",
+                                          "july",    "august",   "september", "october", "november", "december"};
 
-// 1..12 for an English month name or abbreviation (any case), else the
-// locale-aware lookup; 0 when unknown.
-int monthOf(const QString& text) {
-  const QString lower = text.trimmed().toLower();
-  if (lower.size() >= 3) {
-    for (int i = 0; i < 12; ++i) {
-      if (lower.startsWith(QLatin1String(kEnglishMonths[i]))) {
-        static const char* const full[] = {"january", "february", "march",     "april",   "may",      "june",
-                                           "july",    "august",   "september", "october", "november", "december"};
-        if (lower.size() == 3 || lower == QLatin1String(full[i]) ||
-            (lower.size() == 4 && lower.endsWith(QLatin1Char('.'))) || (i == 8 && lower == QLatin1String("sept"))) {
-          return i + 1;
-        }
-      }
+// 1..12 for an English month name or abbreviation in any case ("Sep",
+// "sept", "September"); 0 otherwise.
+int englishMonth(QStringView text) {
+  text = text.trimmed();
+  if (text.size() < 3) return 0;
+  for (int i = 0; i < 12; ++i) {
+    if (text.left(3).compare(QLatin1String(kEnglishMonths[i]), Qt::CaseInsensitive) != 0) continue;
+    if (text.size() == 3 || text.compare(QLatin1String(kEnglishFullMonths[i]), Qt::CaseInsensitive) == 0 ||
+        (text.size() == 4 && text.back() == QLatin1Char('.')) ||
+        (i == 8 && text.compare(QLatin1String("sept"), Qt::CaseInsensitive) == 0)) {
+      return i + 1;
     }
   }
+  return 0;
+}
+
+// English first (feeds are written in English whatever the user's locale),
+// then the locale-aware lookup; 0 when unknown.
+int monthOf(QStringView text) {
+  if (const int month = englishMonth(text)) return month;
   bool ok = false;
-  const int number = util::MonthNumber(text).toInt(&ok);
+  const int number = util::MonthNumber(text.toString()).toInt(&ok);
   return ok && number >= 1 && number <= 12 ? number : 0;
 }
 
@@ -41,7 +49,10 @@ bool allDigits(QStringView text) {
   return true;
 }
 
-QString twoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int value) {
+  const QChar digits[2] = {QChar(u'0' + value / 10 % 10), QChar(u'0' + value % 10)};
+  return QString(digits, 2);
+}
 
 // "H:MM", "HH:MM:SS", "HH:MM:SS.fff" -> "HH:MM:SS"; "" when not a time of day.
 QString normalizedTime(QStringView text) {
@@ -50,23 +61,31 @@ QString normalizedTime(QStringView text) {
     if (!allDigits(text.mid(dot + 1))) return {};
     text = text.left(dot);
   }
-  const auto parts = text.split(QLatin1Char(':'));
-  if (parts.size() < 2 || parts.size() > 3) return {};
   int values[3] = {0, 0, 0};
-  for (qsizetype i = 0; i < parts.size(); ++i) {
-    if (!allDigits(parts[i]) || parts[i].size() > 2 || (i > 0 && parts[i].size() != 2)) return {};
-    values[i] = parts[i].toInt();
+  int part = 0;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] != QLatin1Char(':')) continue;
+    const QStringView piece = text.mid(start, i - start);
+    if (part > 2 || !allDigits(piece) || piece.size() > 2 || (part > 0 && piece.size() != 2)) return {};
+    values[part++] = piece.toInt();
+    start = i + 1;
   }
-  if (values[0] > 23 || values[1] > 59 || values[2] > 60) return {};
-  return twoDigits(values[0]) + QLatin1Char(':') + twoDigits(values[1]) + QLatin1Char(':') + twoDigits(values[2]);
+  if (part < 2 || values[0] > 23 || values[1] > 59 || values[2] > 60) return {};
+  QString out = twoDigits(values[0]);
+  out += QLatin1Char(':');
+  out += twoDigits(values[1]);
+  out += QLatin1Char(':');
+  out += twoDigits(values[2]);
+  return out;
 }
 
 bool isZone(QStringView text) {
   if (text.isEmpty()) return false;
   if (text.front() == QLatin1Char('+') || text.front() == QLatin1Char('-')) {
-    QString digits = text.mid(1).toString();
-    digits.remove(QLatin1Char(':'));
-    return digits.size() == 4 && allDigits(digits);
+    QStringView rest = text.mid(1);
+    if (rest.size() == 5 && rest[2] == QLatin1Char(':')) return allDigits(rest.left(2)) && allDigits(rest.mid(3));
+    return rest.size() == 4 && allDigits(rest);
   }
   for (QChar c : text) {
     if (!c.isLetter()) return false;
@@ -79,7 +98,7 @@ ItemDate makeDate(int day, int month, int year, const QString& time) {
   return {twoDigits(day), util::EnglishMonthAbbreviation(month), QString::number(year), time};
 }
 
-// Longest first digit run compare: both are strings of digits.
+// Both are strings of digits: compared as the numbers they write.
 int compareNumbers(QStringView a, QStringView b) {
   while (a.size() > 1 && a.front() == QLatin1Char('0')) a = a.mid(1);
   while (b.size() > 1 && b.front() == QLatin1Char('0')) b = b.mid(1);
@@ -90,56 +109,70 @@ int compareNumbers(QStringView a, QStringView b) {
 }  // namespace
 
 ItemDate SplitRssDate(const QString& text) {
-  QString cleaned = text;
-  cleaned.replace(QLatin1Char(','), QLatin1Char(' '));
-  QStringList tokens = cleaned.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  for (QString& token : tokens) token = token.trimmed();
-  tokens.removeAll(QString());
-  if (tokens.isEmpty()) return {};
+  // Words separated by blanks or commas, without copying the text.
+  QStringView tokens[12];
+  int count = 0;
+  qsizetype start = -1;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    const bool separator = i == text.size() || text[i] == QLatin1Char(',') || text[i].isSpace();
+    if (!separator) {
+      if (start < 0) start = i;
+      continue;
+    }
+    if (start >= 0) {
+      if (count == 12) return {};
+      tokens[count++] = QStringView(text).mid(start, i - start);
+      start = -1;
+    }
+  }
+  if (count == 0) return {};
   // Some feeds put an ISO date where the mail-style date belongs.
-  if (tokens.size() == 1 && tokens[0].size() >= 10 && tokens[0][4] == QLatin1Char('-')) return SplitAtomDate(tokens[0]);
-  // A leading weekday (any word that is not a number or a month) is dropped.
-  if (!allDigits(tokens[0]) && monthOf(tokens[0]) == 0) tokens.removeFirst();
-  if (tokens.size() < 3) return {};
-  if (!allDigits(tokens[0]) || tokens[0].size() > 2) return {};
-  const int day = tokens[0].toInt();
-  const int month = monthOf(tokens[1]);
-  if (month == 0 || !allDigits(tokens[2])) return {};
-  int year = tokens[2].toInt();
-  if (tokens[2].size() == 2) {
+  if (count == 1 && tokens[0].size() >= 10 && tokens[0][4] == QLatin1Char('-')) {
+    return SplitAtomDate(tokens[0].toString());
+  }
+  int first = 0;
+  // A leading weekday (any word that is neither a number nor a month) is dropped.
+  if (!allDigits(tokens[0]) && englishMonth(tokens[0]) == 0) first = 1;
+  if (count - first < 3) return {};
+  const QStringView dayText = tokens[first];
+  const QStringView yearText = tokens[first + 2];
+  if (!allDigits(dayText) || dayText.size() > 2) return {};
+  const int day = dayText.toInt();
+  const int month = monthOf(tokens[first + 1]);
+  if (month == 0 || !allDigits(yearText)) return {};
+  int year = yearText.toInt();
+  if (yearText.size() == 2) {
     year += year < 50 ? 2000 : 1900;
-  } else if (tokens[2].size() == 3) {
+  } else if (yearText.size() == 3) {
     year += 1900;
-  } else if (tokens[2].size() != 4) {
+  } else if (yearText.size() != 4) {
     return {};
   }
   QString time = QStringLiteral("00:00:00");
-  if (tokens.size() >= 4) {
-    time = normalizedTime(tokens[3]);
+  if (count - first >= 4) {
+    time = normalizedTime(tokens[first + 3]);
     if (time.isEmpty()) return {};
-    // Whatever follows must be a zone ("GMT", "EST", "+0200"); it is not applied.
-    for (qsizetype i = 4; i < tokens.size(); ++i) {
-      if (!isZone(tokens[i]) && !(tokens[i].startsWith(QLatin1Char('(')) && tokens[i].endsWith(QLatin1Char(')')))) {
-        return {};
-      }
+    // Whatever follows must be a zone ("GMT", "EST", "+0200", "(CET)"); it is not applied.
+    for (int i = first + 4; i < count; ++i) {
+      const QStringView zone = tokens[i];
+      if (!isZone(zone) && !(zone.startsWith(QLatin1Char('(')) && zone.endsWith(QLatin1Char(')')))) return {};
     }
   }
   return makeDate(day, month, year, time);
 }
 
 ItemDate SplitAtomDate(const QString& input) {
-  const QString text = input.trimmed();
+  const QStringView text = QStringView(input).trimmed();
   // YYYY-MM-DD
   if (text.size() < 10 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-')) return {};
-  const QStringView view(text);
-  if (!allDigits(view.mid(0, 4)) || !allDigits(view.mid(5, 2)) || !allDigits(view.mid(8, 2))) return {};
-  const int year = view.mid(0, 4).toInt();
-  const int month = view.mid(5, 2).toInt();
-  const int day = view.mid(8, 2).toInt();
+  if (!allDigits(text.mid(0, 4)) || !allDigits(text.mid(5, 2)) || !allDigits(text.mid(8, 2))) return {};
+  const int year = text.mid(0, 4).toInt();
+  const int month = text.mid(5, 2).toInt();
+  const int day = text.mid(8, 2).toInt();
   if (text.size() == 10) return makeDate(day, month, year, QStringLiteral("00:00:00"));
   const QChar separator = text[10];
   if (separator != QLatin1Char('T') && separator != QLatin1Char('t') && separator != QLatin1Char(' ')) return {};
-  QStringView rest = view.mid(11);
+  QStringView rest = text.mid(11);
   // The zone: "Z", "+01:00", "-0500" or none; the time is kept as written.
   if (!rest.isEmpty() && (rest.back() == QLatin1Char('Z') || rest.back() == QLatin1Char('z'))) {
     rest.chop(1);

@@ -6,8 +6,9 @@
 
 namespace tidewell {
 
-bool FeedXml::load(pugi::xml_document& document, QByteArray& buffer, const QByteArray& bytes, const QString& charset) {
+bool FeedXml::load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes, const QString& charset) {
   buffer = FeedDecoder::toUtf8(bytes, charset);
+  bytes = QByteArray();  // buffer may share the bytes; now it owns them alone
   if (buffer.isEmpty()) return false;
   // In place: the document points into buffer, which the caller keeps alive.
   const pugi::xml_parse_result result = document.load_buffer_inplace(buffer.data(), static_cast<size_t>(buffer.size()),

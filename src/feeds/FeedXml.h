@@ -16,9 +16,10 @@ namespace tidewell {
 class FeedXml {
  public:
   // Decodes bytes (with the HTTP charset as a hint) and parses them in place
-  // of a buffer the document keeps alive. False when not well-formed.
-  static bool load(pugi::xml_document& document, QByteArray& buffer, const QByteArray& bytes,
-                   const QString& charset = {});
+  // of buffer, which must outlive the document. False when not well-formed.
+  // Pass the bytes by move when the caller does not need them: valid UTF-8
+  // is then parsed without a copy.
+  static bool load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes, const QString& charset = {});
 
   // All text and CDATA inside node, joined in document order, outer blanks trimmed.
   static QString text(const pugi::xml_node& node);

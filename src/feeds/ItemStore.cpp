@@ -36,9 +36,9 @@ LoadState loadStore(const QString& path, StoreDocument& store) {
   QFile file(path);
   if (!file.exists()) return LoadState::Missing;
   if (!file.open(QIODevice::ReadOnly)) return LoadState::NotXml;
-  const QByteArray bytes = file.readAll();
+  QByteArray bytes = file.readAll();
   file.close();
-  if (!FeedXml::load(store.document, store.buffer, bytes)) return LoadState::NotXml;
+  if (!FeedXml::load(store.document, store.buffer, std::move(bytes))) return LoadState::NotXml;
   store.data = FeedXml::findFirst(store.document, "data");
   store.items = FeedXml::findPath(store.document, {"data", "items"});
   return LoadState::Loaded;
@@ -50,10 +50,14 @@ void createSkeleton(StoreDocument& store, bool withItems) {
   store.items = withItems ? store.data.append_child("items") : pugi::xml_node();
 }
 
-struct ByteWriter : pugi::xml_writer {
-  QByteArray* out;
+// pugixml's output goes straight into the temporary file: no second copy of
+// the document in memory.
+struct FileWriter : pugi::xml_writer {
+  QSaveFile* file = nullptr;
+  bool failed = false;
   void write(const void* data, size_t size) override {
-    out->append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+    const auto length = static_cast<qint64>(size);
+    if (!failed && file->write(static_cast<const char*>(data), length) != length) failed = true;
   }
 };
 
@@ -64,16 +68,19 @@ Status saveStore(StoreDocument& store, const QString& path) {
   if (first.type() == pugi::node_declaration && first.attribute("encoding")) {
     first.attribute("encoding").set_value("UTF-8");
   }
-  QByteArray bytes;
-  bytes.reserve(store.buffer.size() + 4096);
-  ByteWriter writer;
-  writer.out = &bytes;
-  store.document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  bytes.append('\n');
   QDir().mkpath(QFileInfo(path).absolutePath());
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly)) {
     return Status::failure({1, QStringLiteral("ItemStore"), file.errorString()});
+  }
+  FileWriter writer;
+  writer.file = &file;
+  store.document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  writer.write("\n", 1);
+  if (writer.failed || !file.commit()) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return Status::failure({2, QStringLiteral("ItemStore"), reason});
   }
   return Status::success();
 }
