@@ -16,9 +16,8 @@
   .page { max-width: 46em; margin: 0 auto; padding: 14px 22px 28px 22px; }
   h1 { font-size: 16pt; font-weight: 600; line-height: 125%; margin: 0 0 4px 0; }
   h1 a { color: #1f2328; text-decoration: none; }
-  .meta { font-size: 9pt; color: #59636e; margin: 0 0 14px 0; }
+  .meta { font-size: 9pt; color: #59636e; margin: 0 0 18px 0; }
   .meta a { color: #0b62c4; }
-  hr { border: 0; height: 1px; background-color: #d8dee4; color: #d8dee4; }
   .content { margin-top: 12px; }
   .content img { max-width: 100%; }
   .content a { color: #0b62c4; }
@@ -30,7 +29,6 @@
     h1 a { color: #e6edf3; }
     .meta { color: #9198a1; }
     .meta a, .content a { color: #58a6ff; }
-    hr { background-color: #30363d; color: #30363d; }
     .content blockquote { border-left-color: #30363d; color: #b7bdc8; }
     .footer { color: #6e7681; }
   }
@@ -40,7 +38,6 @@
 <div class="page">
 <h1><a href="[[link]]">[[title]]</a></h1>
 <p class="meta">[[date]] &middot; [[time]] &middot; <a href="[[link]]">Open original</a></p>
-<hr>
 <div class="content">
 [[desc]]
 </div>

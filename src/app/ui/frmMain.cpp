@@ -57,6 +57,8 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
   oTabs_->setTabShape(QTabWidget::Rounded);
   oTabs_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
   oTabs_->setBackground(palette().brush(QPalette::Window));
+  // Tabs as wide as their captions, not stretched over the whole strip.
+  if (auto* tabs = oTabs_->findChild<QTabBar*>()) tabs->setExpanding(false);
   setCentralWidget(oTabs_);
   connect(oTabs_, &QMdiArea::subWindowActivated, this, [this] { rebuildWindowsMenu(); });
 
@@ -74,9 +76,12 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
 }
 
 frmMain::~frmMain() {
-  // The viewers talk to this window while they close.
-  for (frmViewFeed* viewer : viewers()) viewer->disconnect(this);
-  oTabs_->closeAllSubWindows();
+  // The viewers and their frames talk to this window while they go away:
+  // they go first, while it is still whole.
+  unloading_ = true;
+  const QList<QMdiSubWindow*> windows = oTabs_->subWindowList();
+  for (QMdiSubWindow* sub : windows) sub->disconnect(this);
+  qDeleteAll(windows);
 }
 
 void frmMain::buildStatusBar() {
@@ -354,6 +359,7 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
     return;
   }
   auto* viewer = new frmViewFeed(context_, *this);
+  if (connectivityTest) viewer->connectivityTest = connectivityTest;
   viewer->setFeedID(id);
   viewer->setFeedURL(url);
   viewer->setFeedCaption(caption);
@@ -362,7 +368,7 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->setWindowIcon(QIcon(QStringLiteral(":/icons/tree-rss.png")));
-  connect(sub, &QObject::destroyed, this, [this] { rebuildWindowsMenu(); });
+  connect(sub, &QObject::destroyed, &lifetime_, [this] { rebuildWindowsMenu(); });
   sub->showMaximized();
   oTabs_->setActiveSubWindow(sub);
   rebuildWindowsMenu();

@@ -81,6 +81,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
 
   // How addresses and files are opened (the user's browser); tests replace it.
   std::function<bool(const QString&)> urlOpener;
+  // The connectivity test the feed viewers make before a check; empty: the system's.
+  std::function<bool()> connectivityTest;
   // The scheduled check; the scheduler's run is wired in here.
   std::function<void()> scheduledCheck;
   // Appends a text to the scheduler log.
@@ -152,6 +154,9 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   QNetworkAccessManager* network_;
   bool unloading_ = false;
   bool scheduleRunning_ = false;
+  // Context of connections from windows that may outlive this one's members
+  // (frames closed but not yet deleted): it goes before the base classes do.
+  QObject lifetime_;
 };
 
 }  // namespace tidewell

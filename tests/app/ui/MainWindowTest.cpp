@@ -1,0 +1,302 @@
+#include "app/AppContext.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/frmMain.h"
+#include "app/ui/frmSplash.h"
+#include "feeddb/ui/CategoryTreeWidget.h"
+#include "feeddb/ui/frmOptionBar.h"
+#include "feeds/ui/frmViewFeed.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+#include "support/TestHttpServer.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tidewell;
+using tidewell::test::ScriptedMessages;
+using tidewell::test::TempHome;
+using tidewell::test::TestHttpServer;
+
+namespace {
+
+struct Harness {
+  explicit Harness(bool firstRun = false) : context(home.paths(), home.userStore(), messages) {
+    if (!firstRun) {
+      context.userStore.setUserValue("Settings", "Language", "English");
+      context.userStore.setUserValue("Settings", "showHelp", "0");
+    }
+    // No confirmation window in these tests: a close goes ahead.
+    context.settings.SetConfirmClose(false);
+    window = std::make_unique<frmMain>(context);
+    window->urlOpener = [this](const QString& url) {
+      opened << url;
+      return true;
+    };
+    window->scheduleLogWriter = [this](const QString& text) { log << text; };
+    window->connectivityTest = [] { return true; };
+  }
+  void load() { window->Form_Load(); }
+
+  TempHome home;
+  ScriptedMessages messages;
+  AppContext context;
+  std::unique_ptr<frmMain> window;
+  QStringList opened;
+  QStringList log;
+};
+
+QByteArray slowFeed() {
+  return "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>S</title><item><title>One</title>"
+         "<link>http://example.invalid/1</link><pubDate>Sat, 07 Sep 2002 00:00:01 GMT</pubDate>"
+         "<description>d</description></item></channel></rss>";
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void loadSequenceFirstRun() {
+    Harness h(true);
+    QVERIFY(!QFile::exists(h.context.paths.feedsDb()));
+    h.load();
+    QVERIFY(QFile::exists(h.context.paths.dataFolder()));
+    QFile shipped(h.context.paths.defaultFdb());
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    QCOMPARE(h.home.read("feeds.fdb"), shipped.readAll());
+    QVERIFY(h.window->tvCategories()->rootItem()->childCount() > 0);
+    QCOMPARE(h.context.userStore.userValue("Settings", "Language", ""), QStringLiteral("English"));
+    QCOMPARE(h.context.userStore.userValue("Settings", "showHelp", "1"), QStringLiteral("0"));
+    QCOMPARE(h.opened, QStringList{h.context.paths.helpFile()});
+    QCOMPARE(h.window->windowTitle(), QStringLiteral("Tidewell by ") + h.context.identity.companyName);
+    QCOMPARE(h.window->menus().cmdWebsite->toolTip(), QStringLiteral("Visit ") + h.context.identity.website);
+    QVERIFY(!h.window->statusPanel(2)->text().isEmpty());
+    QVERIFY(!h.window->tmrSchedule().isEnabled());
+
+    // The second start opens no help and keeps an existing database.
+    Harness again;
+    again.home.write("feeds.fdb", "<categories><category name=\"Mine\"/></categories>");
+    again.load();
+    QVERIFY(again.opened.isEmpty());
+    QCOMPARE(again.home.read("feeds.fdb"), QByteArray("<categories><category name=\"Mine\"/></categories>"));
+  }
+
+  void menusCarryTheirControlNames() {
+    Harness h;
+    h.load();
+    for (const char* name :
+         {"mnuFileItem",       "mnuCatNew",           "mnuCatEdit",          "mnuCatDel",
+          "mnuCatNewFeed",     "mnuCatRefresh",       "mnuFeedsCheck",       "mnuFeedsOpen",
+          "mnuFeedsAdd",       "mnuFeedsEdit",        "mnuFeedsDel",         "mnuToolsEmailSettings",
+          "mnuToolsSchedule",  "mnuToolsAppSettings", "mnuToolsSendByEmail", "mnuToolsExecuteSchedule",
+          "mnuToolsOptionBar", "mnuSubItem",          "mnuLanguageItem",     "mnuHelpFile",
+          "mnuAboutItem",      "mnuHelpWebsite",      "mnuFeedItemShow",     "mnuFeedItemOnline",
+          "mnuFeedItemDel",    "mnuFeedItemEmail",    "mnuSysTrayShow",      "mnuSysTrayExit"}) {
+      QVERIFY2(h.window->findChild<QAction*>(QLatin1String(name)), name);
+    }
+    for (const char* name : {"cmdAddCat", "cmdAddFeed", "cmdEmail", "cmdSchedule", "cmdSettings", "cmdToggle",
+                             "cmdWindows", "cmdWebsite"}) {
+      auto* button = h.window->findChild<QToolButton*>(QLatin1String(name));
+      QVERIFY2(button, name);
+      QCOMPARE(button->iconSize(), QSize(32, 32));
+    }
+    QCOMPARE(h.window->menus().mnuSubItem->text(), QStringLiteral("No Feeds Open"));
+    QCOMPARE(h.window->menus().mnuFeedItem->defaultAction(), h.window->menus().mnuFeedItemShow);
+  }
+
+  void enableScheduleIntervals() {
+    Harness h;
+    h.load();
+    ScheduleTimer& timer = h.window->tmrSchedule();
+    h.context.settings.schedulerEnabled = 1;
+    h.context.settings.interval = -1;
+    h.window->EnableSchedule(false);
+    QVERIFY(timer.isEnabled());
+    QCOMPARE(timer.interval(), ScheduleTimer::kInitialIntervalMs);
+
+    h.context.settings.interval = 3;
+    h.window->EnableSchedule(false);
+    QCOMPARE(timer.interval(), 1800000);
+    h.context.settings.interval = -1;  // keeps the previous interval
+    h.window->EnableSchedule(false);
+    QCOMPARE(timer.interval(), 1800000);
+    QVERIFY(h.log.last().contains(QStringLiteral(" --- Interval = 30 min) *****")));
+    QVERIFY(h.log.last().contains(QStringLiteral("***** Scheduler Timer Started (")));
+    QVERIFY(h.log[h.log.size() - 2].contains(QStringLiteral("***** Scheduler Timer Paused/Stopped (")));
+
+    h.context.commandSwitch = CommandSwitch::Debug;
+    h.context.settings.interval = 6;
+    h.window->EnableSchedule(false);
+    QCOMPARE(timer.interval(), 60000);
+    QVERIFY(h.log.last().contains(QStringLiteral(" --- Interval = 1 min) *****")));
+
+    h.context.settings.schedulerEnabled = 0;
+    h.window->EnableSchedule(false);
+    QVERIFY(!timer.isEnabled());
+    QCOMPARE(ScheduleTimer::minutesText(30000), QStringLiteral("0.5"));
+  }
+
+  void executeScheduleNow() {
+    Harness h;
+    h.load();
+    QStringList during;
+    h.window->scheduledCheck = [&] {
+      during << h.window->statusPanel(4)->text()
+             << (h.window->menus().mnuToolsExecuteSchedule->isEnabled() ? "enabled" : "disabled")
+             << (h.window->tmrSchedule().isEnabled() ? "armed" : "off");
+    };
+    // Switched off: a run by hand leaves the timer off.
+    h.context.settings.schedulerEnabled = 0;
+    h.window->menus().mnuToolsExecuteSchedule->trigger();
+    QCOMPARE(during, (QStringList{"Status: Executing Schedule", "disabled", "off"}));
+    QCOMPARE(h.window->statusPanel(4)->text(), QStringLiteral("Status: Ready."));
+    QVERIFY(h.window->menus().mnuToolsExecuteSchedule->isEnabled());
+    QVERIFY(!h.window->tmrSchedule().isEnabled());
+
+    // Switched on: armed again after the run.
+    h.context.settings.schedulerEnabled = 1;
+    h.context.settings.interval = 0;
+    h.window->EnableSchedule(false);
+    during.clear();
+    h.window->menus().mnuToolsExecuteSchedule->trigger();
+    QCOMPARE(during.last(), QStringLiteral("off"));
+    QVERIFY(h.window->tmrSchedule().isEnabled());
+    QCOMPARE(h.window->tmrSchedule().interval(), 300000);
+  }
+
+  void optionBarToggleFollowsTheDock() {
+    Harness h;
+    h.load();
+    h.window->show();
+    QAction* item = h.window->menus().mnuToolsOptionBar;
+    frmOptionBar* bar = h.window->optionBar();
+    QVERIFY(item->isChecked());
+    QVERIFY(bar->isVisible());
+    h.window->menus().cmdToggle->click();
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!item->isChecked());
+    item->trigger();
+    QVERIFY(bar->isVisible());
+    QVERIFY(item->isChecked());
+    bar->close();  // the dock's own close button
+    QVERIFY(!item->isChecked());
+    item->trigger();
+    QVERIFY(bar->isVisible());
+    bar->setGroupExpanded(false);
+    QVERIFY(!bar->tvCategories()->isVisible());
+  }
+
+  void deleteCommandsFollowTheSelectedNode() {
+    Harness h;
+    h.home.write("feeds.fdb",
+                 "<categories><category name=\"News\"><feed name=\"Daily\" type=\"0\" "
+                 "id=\"11111111-2222-3333-4444-555555555555\">http://127.0.0.1/d.xml</feed></category>"
+                 "<category name=\"Art\"/></categories>");
+    h.load();
+    CategoryTreeWidget* tree = h.window->tvCategories();
+    tree->setCurrentItem(tree->rootItem());
+    h.window->mnuCatDel_Click();
+    tree->setCurrentItem(tree->findKey("11111111-2222-3333-4444-555555555555"));
+    h.window->mnuCatDel_Click();
+    QVERIFY(h.messages.empty());
+
+    h.messages.answerYesNo(false);
+    h.window->mnuFeedsDel_Click();
+    QCOMPARE(h.messages.last().text, QStringLiteral("Are you sure you want to delete the selected item?"));
+    QCOMPARE(h.messages.last().title, QStringLiteral("Delete "));
+    QVERIFY(tree->findKey("11111111-2222-3333-4444-555555555555"));
+
+    QTreeWidgetItem* news = tree->rootItem()->child(1);
+    QCOMPARE(news->text(0), QStringLiteral("News"));
+    tree->setCurrentItem(news);
+    h.messages.answerYesNo(true);
+    h.window->mnuCatDel_Click();
+    QCOMPARE(h.messages.last().title, QStringLiteral("Delete News"));
+    QCOMPARE(h.messages.last().text,
+             QStringLiteral("You are attempting to delete the News category. All feeds "
+                            "subscribed under this category will be deleted.\r\n\r\nContinue?"));
+    QCOMPARE(tree->rootItem()->childCount(), 1);
+    QVERIFY(!h.home.read("feeds.fdb").contains("News"));
+  }
+
+  void feedWindowsTabsAndBusyRefusal() {
+    TestHttpServer server;
+    server.route("/slow.xml", {.body = slowFeed(), .delayMs = 1500});
+    server.route("/fast.xml", {.body = slowFeed()});
+    Harness h;
+    h.load();
+    h.window->show();
+    const QString slow = server.url("/slow.xml").toString();
+    h.window->OpenFeedWindow("Slow", "AAAAAAAA-0000-0000-0000-000000000001", slow, 0, true);
+    QCOMPARE(h.window->viewers().size(), 1);
+    QVERIFY(h.window->IsFeedOpen(slow.toUpper(), false));
+    QVERIFY(!h.window->menus().mnuSubItem->isVisible());
+
+    // The download waits in its own event loop: the tab's close button is
+    // pressed from inside that wait.
+    frmViewFeed* viewer = h.window->viewers().first();
+    QMdiSubWindow* tab = h.window->mdiArea()->subWindowList().first();
+    bool busy = false;
+    int tabsAfterClose = -1;
+    connect(viewer, &frmViewFeed::captionChanged, this, [&](const QString& caption) {
+      if (!caption.endsWith(QStringLiteral("(checking ...)"))) return;
+      QTimer::singleShot(300, this, [&] {
+        busy = viewer->StillExecuting();
+        tab->close();
+        tabsAfterClose = static_cast<int>(h.window->mdiArea()->subWindowList().size());
+      });
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(viewer->windowTitle(), QStringLiteral("Slow [new]"), 10000);
+    QVERIFY(busy);
+    QCOMPARE(tabsAfterClose, 1);
+    QCOMPARE(h.messages.last().text, h.context.languages.getMessages("MSG_BUSY"));
+    QCOMPARE(h.messages.last().title, QString());
+    QCOMPARE(h.messages.last().icon, MessageIcon::Exclamation);
+    // Opening the same feed again re-uses the window.
+    h.window->OpenFeedWindow("Slow", "AAAAAAAA-0000-0000-0000-000000000001", slow, 0, false);
+    QCOMPARE(h.window->viewers().size(), 1);
+    h.window->OpenFeedWindow("Fast", "AAAAAAAA-0000-0000-0000-000000000002", server.url("/fast.xml").toString(), 0,
+                             false);
+    QCOMPARE(h.window->viewers().size(), 2);
+
+    QVERIFY(h.window->mdiArea()->subWindowList().first()->close());
+    QTRY_COMPARE(h.window->viewers().size(), 1);
+    QVERIFY(h.window->mdiArea()->subWindowList().first()->close());
+    QTRY_COMPARE(h.window->viewers().size(), 0);
+    QTRY_VERIFY(h.window->menus().mnuSubItem->isVisible());
+  }
+
+  void websiteAndSplash() {
+    Harness h;
+    h.load();
+    h.context.identity.website = "tidewell.example.org";
+    h.window->cmdWebsite_Click();
+    QCOMPARE(h.opened.last(), QStringLiteral("http://tidewell.example.org"));
+    h.context.identity.website = "https://tidewell.example.org";
+    h.window->mnuHelpWebsite_Click();
+    QCOMPARE(h.opened.last(), QStringLiteral("https://tidewell.example.org"));
+
+    h.context.userStore.setMachineValue("Settings", "chkSplash", "1");
+    frmSplash splash(h.context);
+    bool elapsed = false;
+    splash.setOnElapsed([&] { elapsed = true; });
+    splash.start();
+    QVERIFY(splash.keptInvisible());
+    QVERIFY(!splash.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(elapsed, 5000);
+    QCOMPARE(splash.counter(), frmSplash::kDoneCount);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
