@@ -140,6 +140,17 @@ TEST(FeedDownloader, FaultsEndInTheirOwnErrorWithinTheTimeLimit) {
   EXPECT_LE(server.hits(QStringLiteral("/loop")), 11);
 }
 
+// A TLS failure is reported as such, never ignored.
+TEST(FeedDownloader, TlsFailureIsReported) {
+  TestHttpServer plain;
+  plain.setGreeting("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nnot tls");
+  QUrl url = plain.url(QStringLiteral("/feed"));
+  url.setScheme(QStringLiteral("https"));
+  const DownloadResult result = FeedDownloader::fetchOnce(options(url, 5000));
+  EXPECT_EQ(result.error, DownloadError::Tls) << result.errorMessage.toStdString();
+  EXPECT_TRUE(result.body.isEmpty());
+}
+
 TEST(FeedDownloader, AbortEndsTheRequestOnce) {
   TestHttpServer server;
   server.route(QStringLiteral("/never"), {.stall = true});

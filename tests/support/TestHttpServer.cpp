@@ -60,6 +60,12 @@ QUrl TestHttpServer::refusingUrl(const QString& path) {
 void TestHttpServer::onNewConnection() {
   while (QTcpSocket* socket = server_.nextPendingConnection()) {
     socket->setParent(this);
+    if (!greeting_.isEmpty()) {
+      socket->write(greeting_);
+      socket->disconnectFromHost();
+      connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      continue;
+    }
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
       pending_.remove(socket);

@@ -36,7 +36,8 @@ namespace tidewell::test {
 //   server.route("/dyn", {.handler = [](const TestHttpServer::Request& r) { ... return Response; }});
 //   QUrl url = server.url("/feed.xml");
 //
-// Every request is recorded (method, path, headers) for assertions, and
+// setGreeting() turns the server into one that answers every connection with
+// fixed bytes (for TLS and protocol failures). Every request is recorded (method, path, headers) for assertions, and
 // hits(path) counts them.
 class TestHttpServer : public QObject {
   Q_OBJECT
@@ -72,6 +73,10 @@ class TestHttpServer : public QObject {
   QUrl url(const QString& path) const;
   quint16 port() const;
 
+  // Not HTTP at all: every new connection gets these bytes at once and is
+  // closed, before any request is read (a TLS client meets a plain server).
+  void setGreeting(const QByteArray& bytes) { greeting_ = bytes; }
+
   const std::vector<Request>& requests() const { return requests_; }
   int hits(const QString& path) const;
   // A port on 127.0.0.1 where nothing listens (connection refused).
@@ -87,6 +92,7 @@ class TestHttpServer : public QObject {
   QHash<QString, Response> routes_;
   QHash<QTcpSocket*, QByteArray> pending_;
   std::vector<Request> requests_;
+  QByteArray greeting_;
 };
 
 }  // namespace tidewell::test
