@@ -60,12 +60,17 @@ struct ScheduledFetchRequest {
 std::optional<DownloadResult> FetchScheduledFeed(const ScheduledFetchRequest& request, LogSink& log);
 
 // For callers that run FeedDownloader themselves (several feeds in flight):
-// logs the scheduled flavour's line for a failed result and returns whether
-// the result can go on to the parser.
+// logs the scheduled flavour's line for a failed result (the time-out line,
+// or "--> Error: Application failed to fetch Feed Data! <reason>") and
+// returns whether the result can go on to the parser.
 bool AcceptScheduledDownload(const DownloadResult& result, LogSink& log);
 
 // The viewer flavour's message for a failed result other than a time-out
-// (which asks Retry/Cancel instead); returns whether the result can go on.
+// (which asks Retry/Cancel instead): "Download Failed!" with the reason for a
+// body too large, a TLS failure or a refused redirect. A network failure is
+// not one: what arrived (perhaps nothing) goes on to the parser, which says
+// "Server returned empty data stream!" or "invalid XML format". Returns
+// whether the result can go on.
 bool AcceptViewerDownload(const DownloadResult& result, UserMessages& messages);
 
 // Writes the body to path atomically, replacing the file; failures are ignored.

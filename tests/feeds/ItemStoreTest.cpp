@@ -237,6 +237,24 @@ TEST_F(ItemStoreTest, DamagedOrMissingStoresAreReportedAndLeftAlone) {
   EXPECT_TRUE(messages.empty());
 }
 
+// A hostile store (deep nesting inside an item) loads, lists and saves without
+// exhausting the stack.
+TEST_F(ItemStoreTest, DeeplyNestedStoreIsHandled) {
+  const int depth = 100000;
+  home.write(QStringLiteral("Data/feed.fdb"),
+             "<data><items><item id=\"\" status=\"0\"><title>t</title><link/>"
+             "<date>--T</date><desc>" +
+                 QByteArray("<x>").repeated(depth) + "deep" + QByteArray("</x>").repeated(depth) +
+                 "</desc><media/></item></items></data>");
+  std::optional<StoredItems> stored = store().LoadStoredItems(messages);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->items.at(0).description, QStringLiteral("deep"));
+  EXPECT_TRUE(store().ItemOperation(ItemRef{}, QStringLiteral("read"), false, messages));
+  stored = store().LoadStoredItems(messages);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->items.at(0).status, QStringLiteral("1"));
+}
+
 TEST_F(ItemStoreTest, CacheValidatorsStayAfterTheKnownElements) {
   const CacheValidators validators{"\"v1\"", "Sat, 07 Sep 2002 00:00:01 GMT"};
   MergeResult merged = store().MergeNewItems({}, QString(), &validators);
