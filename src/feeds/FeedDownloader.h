@@ -63,7 +63,8 @@ struct DownloadResult {
 //
 // start() returns at once and finished() fires exactly once per start(); or
 // fetch() waits in a local event loop (never a busy loop), so timers and
-// windows keep running during the wait.
+// windows keep running during the wait. A finished() slot that is done with
+// the downloader releases it with deleteLater(), never delete.
 class FeedDownloader : public QObject {
   Q_OBJECT
 
