@@ -6,6 +6,7 @@
 #include "core/UserMessages.h"
 #include "core/UserStore.h"
 #include "l10n/clsLanguages.h"
+#include "scheduler/SchedulerState.h"
 #include "settings/mSettings.h"
 
 namespace tidewell {
@@ -24,6 +25,7 @@ struct AppContext {
   mSettings settings{paths, messages};
   clsLanguages languages{identity, paths};
   QString currentLanguage = QStringLiteral("English");
+  SchedulerState scheduler;
 };
 
 }  // namespace tidewell

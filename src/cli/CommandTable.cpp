@@ -2,6 +2,7 @@
 #include "cli/ConfigCommands.h"
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
+#include "cli/SchedulerCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.
 namespace tidewell::cli {
@@ -35,6 +36,10 @@ const std::vector<CliCommand>& commandTable() {
        runAddFeed},
       {QStringLiteral("items"), QStringLiteral("items ID"),
        QStringLiteral("Print the stored items of a feed as JSON lines, in store order."), runItems},
+      {QStringLiteral("check"), QStringLiteral("check [FEED_ID ...]"),
+       QStringLiteral("Run the scheduled check over the schedule list (or the given feeds of feeds.fdb), logging to "
+                      "schedule.log; prints a line per feed with new items."),
+       runCheck},
   };
   return table;
 }

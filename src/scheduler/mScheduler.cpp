@@ -1,0 +1,269 @@
+#include "scheduler/mScheduler.h"
+
+#include "core/Utilities.h"
+#include "feeds/FeedFetch.h"
+#include "feeds/FeedParser.h"
+#include "feeds/ItemStore.h"
+#include "scheduler/NewItemsNotifier.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace tidewell {
+
+namespace {
+
+// How far downloads may run ahead of the feed whose turn it is, counted in
+// downloads in flight: bounds the answers held in memory while one slow feed
+// holds up the log.
+constexpr int kLookAheadFactor = 8;
+
+}  // namespace
+
+mScheduler::mScheduler(const AppPaths& paths, mSettings& settings, SchedulerState& state, QObject* parent)
+    : QObject(parent), paths_(paths), settings_(settings), state_(state), log_(paths.scheduleLog()) {}
+
+mScheduler::~mScheduler() {
+  if (active_) {
+    abortAll();
+    state_.Running = false;
+    state_.inProgress = false;
+  }
+}
+
+QString mScheduler::notificationLine(const NewItemsEntry& entry) {
+  return entry.caption + QStringLiteral(" -- ") + QString::number(entry.count) + QStringLiteral(" New Items");
+}
+
+bool mScheduler::start() { return begin(nullptr); }
+
+bool mScheduler::start(const QList<ScheduleEntry>& entries) { return begin(&entries); }
+
+bool mScheduler::RunScheduledCheck() {
+  if (!start()) return false;
+  QEventLoop loop;
+  connect(this, &mScheduler::finished, &loop, &QEventLoop::quit);
+  if (active_) loop.exec();
+  return true;
+}
+
+bool mScheduler::RunScheduledCheck(const QList<ScheduleEntry>& entries) {
+  if (!start(entries)) return false;
+  QEventLoop loop;
+  connect(this, &mScheduler::finished, &loop, &QEventLoop::quit);
+  if (active_) loop.exec();
+  return true;
+}
+
+bool mScheduler::begin(const QList<ScheduleEntry>* entries) {
+  if (active_ || state_.inProgress) return false;
+  active_ = true;
+  state_.inProgress = true;
+  explicitEntries_ = entries != nullptr;
+  entries_ = entries != nullptr ? *entries : QList<ScheduleEntry>();
+  log_.WriteScheduleLog(QString(), true, false);
+  // The rest follows from the event loop, so that finished() always comes
+  // after start() has returned.
+  QTimer::singleShot(0, this, &mScheduler::run);
+  return true;
+}
+
+void mScheduler::run() {
+  // The settings decide the announcement and the concurrency also for a run
+  // over given feeds; a damaged schedule list has been reported by the load
+  // and what was read of it stays.
+  (void)settings_.LoadSchedulerSettings(true);
+  if (!explicitEntries_) entries_ = settings_.scheduleList;
+  if (entries_.isEmpty()) {
+    log_.WriteScheduleLog(kLogNoSources);
+    log_.WriteScheduleLog(QString(), false, true);
+    active_ = false;
+    state_.inProgress = false;
+    emit finished();
+    return;
+  }
+
+  state_.summary.clear();
+  state_.Running = true;
+  const int wanted = concurrencyOverride_ > 0 ? concurrencyOverride_ : settings_.downloadConcurrency;
+  concurrency_ = std::clamp(wanted, 1, mSettings::kMaxDownloadConcurrency);
+  if (manager_ == nullptr && ownManager_ == nullptr) ownManager_ = new QNetworkAccessManager(this);
+  fetches_.assign(static_cast<size_t>(entries_.size()), Fetch());
+  next_ = 0;
+  current_ = 0;
+  inFlight_ = 0;
+  waiting_ = false;
+  fill();
+  advance();
+}
+
+void mScheduler::fill() {
+  const int window = concurrency_ * kLookAheadFactor;
+  while (inFlight_ < concurrency_ && next_ < entries_.size() && next_ - current_ < window) startFetch(next_++);
+}
+
+void mScheduler::startFetch(int index) {
+  Fetch& fetch = fetches_[static_cast<size_t>(index)];
+  const ScheduleEntry& entry = entries_[index];
+  util::ClearUrlCache(entry.url);
+  const bool connected = isConnected_ ? isConnected_() : util::IsConnected();
+  if (!connected) {
+    fetch.state = Fetch::State::NotConnected;
+    return;
+  }
+  DownloadOptions options;
+  options.url = QUrl::fromUserInput(entry.url);
+  options.timeoutMs = timeoutMs_;
+  // The validators of the last answer let an unchanged feed answer 304. A
+  // store without a latest id has lost its items' history: fetch it whole.
+  const ItemStore store(paths_.itemStore(entry.feedId));
+  const CacheValidators validators = store.ReadCacheValidators();
+  if (!validators.etag.isEmpty() || !validators.lastModified.isEmpty()) {
+    if (!util::IsBlank(store.ReadLatestId())) {
+      options.ifNoneMatch = validators.etag;
+      options.ifModifiedSince = validators.lastModified;
+    }
+  }
+  auto* downloader = new FeedDownloader(manager_ != nullptr ? manager_ : ownManager_, this);
+  fetch.downloader = downloader;
+  fetch.state = Fetch::State::InFlight;
+  ++inFlight_;
+  connect(downloader, &FeedDownloader::finished, this,
+          [this, index](const DownloadResult& result) { onFetched(index, result); });
+  downloader->start(options);
+}
+
+void mScheduler::onFetched(int index, const DownloadResult& result) {
+  if (!active_ || index >= static_cast<int>(fetches_.size())) return;
+  Fetch& fetch = fetches_[static_cast<size_t>(index)];
+  if (fetch.state != Fetch::State::InFlight) return;
+  fetch.result = result;
+  fetch.state = Fetch::State::Done;
+  releaseDownloader(fetch);
+  --inFlight_;
+  fill();
+  if (waiting_ && index == current_) {
+    waiting_ = false;
+    completeFeed();
+    advance();
+  }
+}
+
+void mScheduler::advance() {
+  for (;;) {
+    if (current_ >= entries_.size() || !state_.Running) {
+      finishRun();
+      return;
+    }
+    const ScheduleEntry& entry = entries_[current_];
+    latestId_ = ItemStore(paths_.itemStore(entry.feedId)).ReadLatestId();
+    emit feedStarted(current_, static_cast<int>(entries_.size()), entry.caption);
+    log_.WriteScheduleLog(kLogChecking + entry.caption);
+    Fetch& fetch = fetches_[static_cast<size_t>(current_)];
+    if (fetch.state == Fetch::State::NotConnected) {
+      log_.WriteScheduleLog(QString::fromLatin1(kLogNotConnected));
+      endFeed();
+      continue;
+    }
+    log_.WriteScheduleLog(QString::fromLatin1(kLogSendingRequest));
+    log_.WriteScheduleLog(QString::fromLatin1(kLogRequestSent));
+    if (fetch.state != Fetch::State::Done) {
+      waiting_ = true;
+      return;
+    }
+    completeFeed();
+  }
+}
+
+void mScheduler::completeFeed() {
+  Fetch& fetch = fetches_[static_cast<size_t>(current_)];
+  const DownloadResult result = std::move(fetch.result);
+  fetch.result = DownloadResult();
+  const ScheduleEntry& entry = entries_[current_];
+  if (AcceptScheduledDownload(result, log_)) {
+    if (result.notModified()) {
+      // Nothing changed since the answer the validators came from.
+      log_.WriteScheduleLog(kLogNoNewItems);
+    } else {
+      log_.WriteScheduleLog(kLogParsing);
+      ParseResult parsed;
+      if (entry.feedType == 1) {
+        parsed = ParseAtomItems(result.body, result.charset, log_);
+      } else if (entry.feedType == 0 || entry.feedType == 2) {
+        parsed = ParseRssItems(result.body, result.charset, log_);
+      }
+      if (parsed.count() > 0) {
+        // Validators are kept only from a whole, readable answer.
+        const CacheValidators validators{result.etag, result.lastModified};
+        const bool keepValidators =
+            result.httpStatus == 200 && (!validators.etag.isEmpty() || !validators.lastModified.isEmpty());
+        const ItemStore store(paths_.itemStore(entry.feedId));
+        const MergeResult merged = store.MergeNewItems(parsed.items, latestId_, keepValidators ? &validators : nullptr);
+        if (merged.added == 0) {
+          log_.WriteScheduleLog(kLogNoNewItems);
+        } else {
+          state_.summary.append({entry.caption, merged.added});
+          log_.WriteScheduleLog(QStringLiteral("    ") + QString::number(merged.added) + kLogNewItemsSuffix);
+        }
+      }
+    }
+    log_.WriteScheduleLog(kLogDone);
+  }
+  endFeed();
+}
+
+void mScheduler::endFeed() {
+  // A line break as text: with the write's own, two empty lines.
+  log_.WriteScheduleLog(QStringLiteral("\r\n"));
+  ++current_;
+  fill();
+}
+
+void mScheduler::finishRun() {
+  abortAll();
+  log_.WriteScheduleLog(QString(), false, true);
+  ShowNewItemsNotification();
+  state_.Running = false;
+  state_.inProgress = false;
+  active_ = false;
+  fetches_.clear();
+  emit finished();
+}
+
+void mScheduler::releaseDownloader(Fetch& fetch) {
+  if (fetch.downloader == nullptr) return;
+  fetch.downloader->disconnect(this);
+  // Released from inside its own signal, so it goes later.
+  fetch.downloader->deleteLater();
+  fetch.downloader = nullptr;
+}
+
+void mScheduler::abortAll() {
+  for (Fetch& fetch : fetches_) {
+    if (fetch.downloader == nullptr) continue;
+    fetch.downloader->disconnect(this);
+    fetch.downloader->abort();
+    releaseDownloader(fetch);
+  }
+  inFlight_ = 0;
+  waiting_ = false;
+}
+
+void mScheduler::ShowNewItemsNotification() {
+  if (state_.summary.isEmpty() || settings_.notify != 1) return;
+  NewItemsNotification notification;
+  notification.autoClose = false;
+  notification.canGainFocus = false;
+  notification.makeTransparent = true;
+  notification.transparencyPercentage = 10;
+  notification.playSound = settings_.playSound == 1;
+  if (notification.playSound) notification.soundFilePath = settings_.soundFile;
+  for (const NewItemsEntry& entry : state_.summary) notification.lines.append(notificationLine(entry));
+  if (notifier_ != nullptr) notifier_->showNewItems(notification);
+}
+
+}  // namespace tidewell
