@@ -5,6 +5,7 @@
 #include "app/ui/frmAbout.h"
 #include "core/Utilities.h"
 #include "core/ui/DesktopServices.h"
+#include "email/ui/SendItemByEmail.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
@@ -39,12 +40,18 @@ const QString kSettings = QStringLiteral("Settings");
 }  // namespace
 
 frmMain::frmMain(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), context_(context), network_(new QNetworkAccessManager(this)) {
+    : QMainWindow(parent),
+      context_(context),
+      network_(new QNetworkAccessManager(this)),
+      scheduler_(context.paths, context.settings, context.scheduler) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(context_.identity.programName);
   resize(1180, 760);
   setDockOptions(QMainWindow::AnimatedDocks);
   urlOpener = [](const QString& target) { return OpenUrl(target); };
+  scheduler_.setNetworkManager(network_);
+  // The announcement window of a run is set by the notification part of this window.
+  scheduledCheck = [this] { scheduler_.RunScheduledCheck(); };
 
   menus_ = std::make_unique<MainMenus>(this);
 
@@ -223,6 +230,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_Unload() {
   unloading_ = true;
   // A scheduled check in progress stops before its next feed.
+  context_.scheduler.Running = false;
   scheduleRunning_ = false;
   tmrSchedule_.setEnabled(false);
   // The tray icon goes with the tray engineer's part of this window.
@@ -290,7 +298,7 @@ void frmMain::EnableSchedule(bool reload) {
 }
 
 void frmMain::tmrSchedule_Timer() {
-  if (scheduleRunning_) return;
+  if (scheduleRunning_ || context_.scheduler.inProgress) return;
   QPointer<frmMain> self(this);
   tmrSchedule_.setEnabled(false);
   menus_->mnuToolsExecuteSchedule->setEnabled(false);
@@ -311,8 +319,7 @@ void frmMain::writeScheduleLog(const QString& text) {
     scheduleLogWriter(text);
     return;
   }
-  QFile log(context_.paths.scheduleLog());
-  if (log.open(QIODevice::Append)) log.write((text + QStringLiteral("\r\n")).toUtf8());
+  scheduler_.WriteScheduleLog(text);
 }
 
 // --- Feed windows ----------------------------------------------------------
@@ -574,11 +581,8 @@ void frmMain::showEmailSettings() { mnuToolsEmailSettings_Click(); }
 
 void frmMain::sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
                               const QString& description) {
-  Q_UNUSED(channelName);
-  Q_UNUSED(title);
-  Q_UNUSED(link);
-  Q_UNUSED(description);
-  // frmSendEmail opens here (modal) with the channel, title, link and description.
+  // The viewer has made sure a server is set and email.tpl exists.
+  ShowSendEmailWindow(context_, this, channelName, title, link, description);
 }
 
 void frmMain::Command1_Click() { WindowLocalizer(context_.languages).makeLocalizationFile({this, ucFormDock_}); }

@@ -3,6 +3,7 @@
 #include "app/ScheduleTimer.h"
 #include "feeddb/ui/TreeHost.h"
 #include "feeds/ui/ViewerHost.h"
+#include "scheduler/mScheduler.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -74,6 +75,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   frmOptionBar* optionBar() const { return ucFormDock_; }
   CategoryTreeWidget* tvCategories() const;
   ScheduleTimer& tmrSchedule() { return tmrSchedule_; }
+  mScheduler& scheduler() { return scheduler_; }
   QLabel* statusPanel(int number) const;  // 1..4
   frmViewFeed* activeViewer() const;
   QList<frmViewFeed*> viewers() const;
@@ -83,7 +85,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   std::function<bool(const QString&)> urlOpener;
   // The connectivity test the feed viewers make before a check; empty: the system's.
   std::function<bool()> connectivityTest;
-  // The scheduled check; the scheduler's run is wired in here.
+  // The scheduled check: the scheduler's run unless replaced (tests).
   std::function<void()> scheduledCheck;
   // Appends a text to the scheduler log.
   std::function<void(const QString&)> scheduleLogWriter;
@@ -152,6 +154,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   QLabel* panels_[4] = {};
   ScheduleTimer tmrSchedule_;
   QNetworkAccessManager* network_;
+  mScheduler scheduler_;
   bool unloading_ = false;
   bool scheduleRunning_ = false;
   // Context of connections from windows that may outlive this one's members
