@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
+#include <QTcpServer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -249,6 +250,40 @@ TEST_F(SmtpDelivery, FailuresCarryTheExplanationButNeverThePassword) {
     }
   }
   EXPECT_TRUE(server.records("message").isEmpty());
+}
+
+// A server that takes the connection and never says a word.
+TEST_F(SmtpDelivery, ASilentServerEndsInAFailureOrAnAbortNeverAHang) {
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  SmtpSettings settings = settingsFor(silent.serverPort());
+  // Waiting for the greeting counts as connecting.
+  settings.connectTimeoutSeconds = 1;
+  const Outcome stalled = sendAndWait(settings, {"a@example.net", "s", "<p>b</p>"});
+  EXPECT_TRUE(stalled.finished);
+  EXPECT_FALSE(stalled.succeeded);
+  EXPECT_TRUE(stalled.explanation.contains("timed out")) << stalled.explanation.toStdString();
+
+  settings.connectTimeoutSeconds = 60;
+  {
+    SmtpClient client;
+    QString explanation;
+    QEventLoop loop;
+    QObject::connect(&client, &SmtpClient::sendFailed, [&](const QString& text) {
+      explanation = text;
+      loop.quit();
+    });
+    ASSERT_TRUE(client.send(settings, {"a@example.net", "s", "<p>b</p>"}).ok());
+    QTimer::singleShot(200, &client, &SmtpClient::abort);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(explanation, "The send was cancelled.");
+  }
+  {
+    // Going away in the middle of a send (the window closed) aborts it.
+    SmtpClient client;
+    ASSERT_TRUE(client.send(settings, {"a@example.net", "s", "<p>b</p>"}).ok());
+  }
 }
 
 TEST_F(SmtpDelivery, RefusedMailsNeverReachTheServer) {
