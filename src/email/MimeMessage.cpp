@@ -11,10 +11,14 @@ namespace {
 
 constexpr qsizetype kMaxEncodedWord = 75;
 constexpr qsizetype kMaxPlainHeaderText = 66;  // "Subject: " + text stays within 78 characters
+constexpr qsizetype kFoldedLineLength = 78;
+constexpr qsizetype kMaxWordOnALine = 900;  // far below the 998 octets a line may hold
+constexpr qsizetype kHeaderNameLength = 9;  // "Subject: "
 constexpr qsizetype kMaxQpLine = 76;
 
-bool isPlainHeaderText(const QString& text) {
-  if (text.size() > kMaxPlainHeaderText || text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '))) {
+// Printable ASCII that a reader takes literally.
+bool isLiteralHeaderText(const QString& text) {
+  if (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '))) {
     return false;
   }
   for (const QChar c : text) {
@@ -24,6 +28,37 @@ bool isPlainHeaderText(const QString& text) {
   }
   // Text that looks like an encoded word would be decoded by the reader.
   return !text.contains(QLatin1String("=?"));
+}
+
+bool isPlainHeaderText(const QString& text) { return text.size() <= kMaxPlainHeaderText && isLiteralHeaderText(text); }
+
+// Long literal text folded at blanks onto continuation lines (the fold takes
+// the place of a blank, so unfolding restores the text). Empty when a single
+// word would not fit a line.
+QByteArray foldHeaderText(const QString& text) {
+  QByteArray out;
+  qsizetype lineLength = kHeaderNameLength;
+  bool first = true;
+  for (const QString& word : text.split(QLatin1Char(' '))) {
+    if (word.size() > kMaxWordOnALine) {
+      return {};
+    }
+    if (first) {
+      first = false;
+    } else if (!word.isEmpty() && lineLength + 1 + word.size() > kFoldedLineLength) {
+      out += "\r\n ";
+      lineLength = 1;
+      out += word.toLatin1();
+      lineLength += word.size();
+      continue;
+    } else {
+      out += ' ';
+      ++lineLength;
+    }
+    out += word.toLatin1();
+    lineLength += word.size();
+  }
+  return out;
 }
 
 // Length of the UTF-8 sequence that starts with lead.
@@ -48,6 +83,12 @@ QByteArray hexByte(unsigned char byte) {
 QByteArray EncodeHeaderText(const QString& text) {
   if (isPlainHeaderText(text)) {
     return text.toLatin1();
+  }
+  if (isLiteralHeaderText(text)) {
+    const QByteArray folded = foldHeaderText(text);
+    if (!folded.isEmpty()) {
+      return folded;
+    }
   }
   static const QByteArray prefix("=?UTF-8?B?");
   static const QByteArray suffix("?=");
@@ -127,7 +168,9 @@ QByteArray EncodeQuotedPrintable(const QString& text) {
       const auto byte = static_cast<unsigned char>(line[i]);
       const bool last = i + 1 == line.size();
       QByteArray token;
-      if ((byte >= 33 && byte <= 126 && byte != '=') || ((byte == ' ' || byte == '\t') && !last)) {
+      // "From " opening a line is mangled by mailbox files on its way; encoded it is not.
+      const bool fromLine = i == 0 && line.startsWith("From ");
+      if (!fromLine && ((byte >= 33 && byte <= 126 && byte != '=') || ((byte == ' ' || byte == '\t') && !last))) {
         token = QByteArray(1, static_cast<char>(byte));
       } else {
         token = hexByte(byte);

@@ -20,9 +20,10 @@ struct MimeMessageParts {
   QString mailer;     // X-Mailer, left out when empty
 };
 
-// A header text as is when it is short printable ASCII, otherwise as RFC 2047
-// "B" encoded words of UTF-8, each at most 75 characters, folded onto
-// continuation lines. Never splits a character across two words.
+// A header text as is when it is printable ASCII (folded at blanks when
+// long), otherwise as RFC 2047 "B" encoded words of UTF-8, each at most 75
+// characters, folded onto continuation lines. Never splits a character across
+// two words.
 QByteArray EncodeHeaderText(const QString& text);
 
 // A mailbox for From/To: address alone, or display name (quoted, or encoded

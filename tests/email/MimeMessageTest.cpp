@@ -50,6 +50,23 @@ TEST(MimeMessage, HeaderTextIsPlainOrEncodedWords) {
   EXPECT_EQ(EncodeHeaderText("Caf\u00e9"), "=?UTF-8?B?" + QString("Caf\u00e9").toUtf8().toBase64() + "?=");
   EXPECT_EQ(EncodeHeaderText("looks =?like?= a word").left(10), "=?UTF-8?B?");
 
+  // Long ASCII stays readable: folded at blanks, every line within 78
+  // characters, and unfolding gives the text back.
+  const QString longAscii =
+      "An Article from \"Daily\"  with  double blanks " + QString("and more words ").repeated(12) + "end";
+  const QByteArray folded = EncodeHeaderText(longAscii);
+  EXPECT_FALSE(folded.contains("=?"));
+  const QList<QByteArray> lines = folded.split('\n');
+  ASSERT_GT(lines.size(), 1);
+  EXPECT_LE(lines.first().size() + 9, 79);  // "Subject: " and the CR
+  for (const QByteArray& line : lines) {
+    EXPECT_LE(line.size(), 79);
+    EXPECT_FALSE(line.trimmed().isEmpty());
+  }
+  EXPECT_EQ(QString::fromLatin1(folded).remove("\r\n"), longAscii);
+  // A word too long for any line is encoded instead.
+  EXPECT_TRUE(EncodeHeaderText("x " + QString(1200, 'y')).startsWith("=?UTF-8?B?"));
+
   // A long text of multi-byte characters: every word within 75 characters and
   // every word decodes to whole characters on its own.
   const QString longText = QString("\u00fc\u20ac\U0001F600 ").repeated(40);
@@ -86,6 +103,7 @@ TEST(MimeMessage, DateIsInTheMailForm) {
 TEST(MimeMessage, QuotedPrintableKeepsLinesShortAndEncodesWhatIsUnsafe) {
   EXPECT_EQ(EncodeQuotedPrintable("a=b\u00e9"), "a=3Db=C3=A9");
   EXPECT_EQ(EncodeQuotedPrintable("trail \nx\ty"), "trail=20\r\nx\ty");
+  EXPECT_EQ(EncodeQuotedPrintable("From here\nFrom there"), "=46rom here\r\n=46rom there");
   const QByteArray longLine = EncodeQuotedPrintable(QString("x\u00e9").repeated(500) + "\r\n" + QString(2000, 'y'));
   for (const QByteArray& line : longLine.split('\n')) {
     EXPECT_LE(line.size(), 77);  // 76 characters and the CR

@@ -82,6 +82,7 @@ TEST_F(SmtpDelivery, BodiesOfBothModesArriveIntactWithTheirHeaders) {
   SmtpTestServer server;
   requireStarted(server);
   const QString tpl = shippedTemplate();
+  const QString kSubject = "A plain subject,  long enough to be folded: " + QString("word ").repeated(20) + "end";
 
   struct Case {
     const char* name;
@@ -112,7 +113,7 @@ TEST_F(SmtpDelivery, BodiesOfBothModesArriveIntactWithTheirHeaders) {
     input.link = link;
     input.mode = c.mode;
     const QString body = BuildEmailBody(tpl, input, "Tidewell");
-    const Outcome outcome = sendAndWait(settingsFor(server.port()), {"reader@example.net", "Plain subject", body});
+    const Outcome outcome = sendAndWait(settingsFor(server.port()), {"reader@example.net", kSubject, body});
     ASSERT_TRUE(outcome.succeeded) << c.name << ": " << outcome.explanation.toStdString();
     EXPECT_EQ(outcome.percents.last(), 100) << c.name;
     EXPECT_TRUE(std::is_sorted(outcome.percents.begin(), outcome.percents.end())) << c.name;
@@ -137,7 +138,7 @@ TEST_F(SmtpDelivery, BodiesOfBothModesArriveIntactWithTheirHeaders) {
     EXPECT_EQ(decoded["content_type"].toString(), "text/html");
     EXPECT_EQ(decoded["charset"].toString().toLower(), "utf-8");
     EXPECT_EQ(decoded["mime_version"].toString(), "1.0");
-    EXPECT_EQ(decoded["subject"].toString(), "Plain subject");
+    EXPECT_EQ(decoded["subject"].toString(), kSubject);
     EXPECT_TRUE(decoded["message_id"].toString().endsWith("@example.org>"));
     EXPECT_FALSE(decoded["date"].toString().isEmpty());
     EXPECT_TRUE(decoded["defects"].toArray().isEmpty()) << c.name;
