@@ -2,6 +2,7 @@
 #include "cli/ConfigCommands.h"
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
+#include "cli/OpmlCommands.h"
 #include "cli/SchedulerCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.
@@ -40,6 +41,12 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Run the scheduled check over the schedule list (or the given feeds of feeds.fdb), logging to "
                       "schedule.log; prints a line per feed with new items."),
        runCheck},
+      {QStringLiteral("import-opml"), QStringLiteral("import-opml FILE"),
+       QStringLiteral("Subscribe the feeds of an OPML list, each validated as the feed dialog does; prints what was "
+                      "added, skipped as a duplicate or refused (with the reason)."),
+       runImportOpml},
+      {QStringLiteral("export-opml"), QStringLiteral("export-opml FILE"),
+       QStringLiteral("Write the categories and feeds as an OPML 2.0 list, one outline per category."), runExportOpml},
   };
   return table;
 }
