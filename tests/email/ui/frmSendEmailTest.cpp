@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <memory>
@@ -119,6 +120,19 @@ class frmSendEmailTest : public QObject {
       QVERIFY(f.window->btnOK()->isEnabled());
       QVERIFY(f.window->btnCancel()->isEnabled());
     }
+  }
+
+  void closingDuringASendAbortsIt() {
+    QTcpServer silent;  // takes the connection, never answers
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    Fixture f(silent.serverPort());
+    f.window->txtTo()->setText(QStringLiteral("friend@example.net"));
+    QTest::mouseClick(f.window->btnOK(), Qt::LeftButton);
+    QVERIFY(f.window->sending());
+    QTest::qWait(100);  // the window keeps answering meanwhile
+    f.window->close();
+    f.window.reset();
+    QVERIFY(f.messages.empty());
   }
 
   void sendsInBothModesAndCanSendAgain() {
