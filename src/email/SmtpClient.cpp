@@ -11,6 +11,7 @@ namespace tidewell {
 namespace {
 
 constexpr int kDefaultSmtpPort = 25;
+constexpr int kImplicitTlsPort = 465;  // submissions: TLS from the first byte
 
 template <typename T>
 Result<T> refuse(const QString& description) {
@@ -50,6 +51,7 @@ Result<SmtpEnvelope> PrepareSmtpMail(const SmtpSettings& settings, const SmtpMai
     }
     envelope.port = port;
   }
+  envelope.implicitTls = envelope.port == kImplicitTlsPort;
 
   envelope.sender = settings.senderAddress.trimmed();
   if (!IsValidEmailAddress(envelope.sender)) {

@@ -11,8 +11,6 @@ namespace tidewell {
 
 namespace {
 
-constexpr int kImplicitTlsPort = 465;
-
 // State shared with libcurl's callbacks for one transfer.
 struct TransferState {
   const SmtpEnvelope* envelope = nullptr;
@@ -141,7 +139,7 @@ Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& e
   state.events = &events;
   state.cancel = &cancel;
 
-  const bool implicitTls = envelope.port == kImplicitTlsPort;
+  const bool implicitTls = envelope.implicitTls;
   QString host = envelope.host;
   if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['))) {
     host = QLatin1Char('[') + host + QLatin1Char(']');  // an IPv6 literal

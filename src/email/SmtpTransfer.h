@@ -15,6 +15,7 @@ namespace tidewell {
 struct SmtpEnvelope {
   QString host;
   int port = 25;
+  bool implicitTls = false;  // TLS from the first byte (smtps) instead of STARTTLS
   bool authenticate = false;
   QString userName;
   QString password;
@@ -32,8 +33,8 @@ struct SmtpTransferEvents {
   std::function<void(const QString& text)> status;
 };
 
-// Runs one SMTP dialogue with libcurl and blocks until it ends: port 465 uses
-// implicit TLS, every other port upgrades with STARTTLS when the server offers
+// Runs one SMTP dialogue with libcurl and blocks until it ends: implicit TLS
+// when asked, otherwise an upgrade with STARTTLS whenever the server offers
 // it; login only when asked. A failure's description is curl's explanation
 // followed by the server's last reply, with the password never shown. Setting
 // cancel aborts the transfer at its next progress check.

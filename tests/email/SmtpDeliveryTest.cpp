@@ -218,6 +218,30 @@ TEST_F(SmtpDelivery, StartTlsIsUsedWhenOfferedAndTheCertificateIsChecked) {
   EXPECT_EQ(messages[0]["decoded"].toObject()["subject"].toString(), "trusted");
 }
 
+TEST_F(SmtpDelivery, ImplicitTlsSpeaksTlsFromTheFirstByte) {
+  SmtpTestServer::Options options;
+  options.implicitTls = true;
+  SmtpTestServer server(options);
+  requireStarted(server);
+  SmtpSettings settings = settingsFor(server.port());
+  settings.caFile = server.certificateFile();
+  Result<SmtpEnvelope> prepared = PrepareSmtpMail(settings, {"a@example.net", "over tls", "<p>x</p>"});
+  ASSERT_TRUE(prepared.ok());
+  SmtpEnvelope envelope = std::move(prepared).value();
+  EXPECT_FALSE(envelope.implicitTls);  // only port 465 means it
+  envelope.implicitTls = true;         // the server listens on a free port instead
+  const std::atomic<bool> cancel{false};
+  const Status sent = RunSmtpTransfer(envelope, {}, cancel);
+  ASSERT_TRUE(sent.ok()) << sent.error().description.toStdString();
+  const QList<QJsonObject> messages = server.waitForMessages(1);
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(server.records("starttls").isEmpty());
+  EXPECT_EQ(messages[0]["decoded"].toObject()["subject"].toString(), "over tls");
+
+  settings.port = "465";
+  ASSERT_TRUE(PrepareSmtpMail(settings, {"a@example.net", "s", "b"}).value().implicitTls);
+}
+
 TEST_F(SmtpDelivery, FailuresCarryTheExplanationButNeverThePassword) {
   SmtpTestServer server(SmtpTestServer::Options{"reader", "c0rrect-horse", false});
   requireStarted(server);

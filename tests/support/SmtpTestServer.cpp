@@ -23,6 +23,8 @@ SmtpTestServer::SmtpTestServer(const Options& options) {
   }
   if (options.startTls) {
     args << QStringLiteral("--starttls") << tlsFolder_.path();
+  } else if (options.implicitTls) {
+    args << QStringLiteral("--implicit-tls") << tlsFolder_.path();
   }
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove(QStringLiteral("PYTHONPATH"));

@@ -19,6 +19,7 @@ class SmtpTestServer {
     QString authPassword;
     bool authOptional = false;  // with auth: MAIL allowed without a login
     bool startTls = false;      // STARTTLS offered with a self-signed certificate
+    bool implicitTls = false;   // TLS from the first byte, same certificate
   };
 
   explicit SmtpTestServer(const Options& options);

@@ -6,12 +6,14 @@ every AUTH command and {"event": "message", ...} for every message accepted,
 with the envelope, the raw data and the message as decoded by Python's email
 package. Ends when stdin closes or after a safety time-out.
 
-  smtp_server.py [--auth USER:PASSWORD] [--auth-optional] [--starttls DIR]
+  smtp_server.py [--auth USER:PASSWORD] [--auth-optional] [--starttls DIR | --implicit-tls DIR]
 
 With --auth the server offers AUTH on the plain connection and requires a
 login before MAIL unless --auth-optional is given. With --starttls the server
 offers STARTTLS with a self-signed certificate for 127.0.0.1 that it writes to
-DIR/cert.pem (the ready record names it), so a client can be told to trust it.
+DIR/cert.pem (the ready record names it), so a client can be told to trust it;
+with --implicit-tls the connection is TLS from its first byte, with the same
+certificate.
 """
 
 import argparse
@@ -140,6 +142,7 @@ async def main():
     parser.add_argument("--auth", default="")
     parser.add_argument("--auth-optional", action="store_true")
     parser.add_argument("--starttls", default="")
+    parser.add_argument("--implicit-tls", default="")
     args = parser.parse_args()
 
     options = {}
@@ -153,10 +156,14 @@ async def main():
         }
     if args.starttls:
         options["tls_context"], ready["cert"] = make_tls_context(args.starttls)
+    server_tls = None
+    if args.implicit_tls:
+        server_tls, ready["cert"] = make_tls_context(args.implicit_tls)
 
     loop = asyncio.get_running_loop()
     handler = Recorder()
-    server = await loop.create_server(lambda: RecordingSMTP(handler, **options), host="127.0.0.1", port=0)
+    server = await loop.create_server(lambda: RecordingSMTP(handler, **options), host="127.0.0.1", port=0,
+                                      ssl=server_tls)
     ready["port"] = server.sockets[0].getsockname()[1]
     emit(ready)
 
