@@ -178,6 +178,9 @@ void frmMain::Form_Load() {
   connect(ucFormDock_, &frmOptionBar::closedByUser, this, [this] { menus_->mnuToolsOptionBar->setChecked(false); });
 
   rebuildWindowsMenu();
+  // Sending needs an item: the first click on one enables it.
+  menus_->mnuToolsSendByEmail->setEnabled(false);
+  menus_->cmdEmail->setEnabled(false);
   panels_[1]->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd, dd MMMM yyyy")));
 
   const QString firstRunMarker = context_.userStore.userValue(kSettings, QStringLiteral("Language"), QString());

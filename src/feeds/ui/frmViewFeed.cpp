@@ -366,8 +366,9 @@ void frmViewFeed::ShowItemPreview() {
   }
   const bool unread = row->data(ColTitle, UnreadRole).toBool();
   const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
+  const ItemStore store(itemStorePath());
   FeedItem info;
-  if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("getinfo"), unread, context_.messages, &info)) {
+  if (!store.ItemOperation(ref, QStringLiteral("getinfo"), false, context_.messages, &info)) {
     context_.messages.showMessage(
         QStringLiteral("Application failed to access details for selected Feed Item. Either item is deleted or Feed "
                        "Data file is not accessible to application."),
@@ -380,6 +381,13 @@ void frmViewFeed::ShowItemPreview() {
   const QString pageFile = context_.paths.previewTmp();
   if (!util::WriteTextFile(pageFile, page, &context_.messages)) return;
   preview_->Navigate2(pageFile);
+  // Saving a large store takes longer than showing the item: the read mark
+  // is written once the preview is on screen, before any later command.
+  if (unread) {
+    QMetaObject::invokeMethod(
+        this, [this, store, ref] { store.ItemOperation(ref, QStringLiteral("read"), false, context_.messages); },
+        Qt::QueuedConnection);
+  }
 }
 
 void frmViewFeed::HandlePopupMenu(const QString& action) {

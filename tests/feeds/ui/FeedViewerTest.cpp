@@ -230,6 +230,7 @@ class FeedViewerTest : public QObject {
     QVERIFY(!QFile::exists(h.context.paths.previewTmp()));
     QVERIFY(!h.row(0)->font(frmViewFeed::ColTitle).bold());
     QCOMPARE(h.viewer->currentItem().title, QStringLiteral("Third"));
+    QCoreApplication::processEvents();  // the read mark is saved once the preview shows
     const auto after = h.stored();
     int read = 0;
     for (const StoredItem& item : after->items) read += item.status == QLatin1String("1") ? 1 : 0;
@@ -240,6 +241,7 @@ class FeedViewerTest : public QObject {
     // A read row is shown again without the store being written.
     const ino_t inode = inodeOf(store);
     h.click(h.row(0));
+    QCoreApplication::processEvents();
     QCOMPARE(inodeOf(store), inode);
     QVERIFY(h.messages.empty());
   }
