@@ -29,6 +29,7 @@
 #include <QNetworkAccessManager>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 
 namespace tidewell {
@@ -378,7 +379,9 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->setWindowIcon(QIcon(QStringLiteral(":/icons/tree-rss.png")));
-  connect(sub, &QObject::destroyed, &lifetime_, [this] { rebuildWindowsMenu(); });
+  // The list drops a window only after it is gone.
+  connect(sub, &QObject::destroyed, &lifetime_,
+          [this] { QTimer::singleShot(0, &lifetime_, [this] { rebuildWindowsMenu(); }); });
   sub->showMaximized();
   oTabs_->setActiveSubWindow(sub);
   rebuildWindowsMenu();

@@ -276,6 +276,52 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(h.window->menus().mnuSubItem->isVisible());
   }
 
+  void closingWhileAFeedIsCheckedUnloadsCleanly() {
+    TestHttpServer server;
+    server.route("/slow.xml", {.body = slowFeed(), .delayMs = 800});
+    Harness h;
+    h.load();
+    h.window->show();
+    h.context.settings.schedulerEnabled = 1;
+    h.window->EnableSchedule(false);
+    bool unloaded = false;
+    connect(h.window.get(), &frmMain::unloaded, this, [&] { unloaded = true; });
+    h.window->OpenFeedWindow("Slow", "AAAAAAAA-0000-0000-0000-000000000003", server.url("/slow.xml").toString(), 0,
+                             true);
+    frmViewFeed* viewer = h.window->viewers().first();
+    connect(viewer, &frmViewFeed::captionChanged, this, [&](const QString& caption) {
+      if (caption.endsWith(QStringLiteral("(checking ...)"))) {
+        QTimer::singleShot(200, this, [&] { h.window->close(); });
+      }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(unloaded, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(h.window->viewers().isEmpty(), 5000);
+    QVERIFY(!h.window->tmrSchedule().isEnabled());
+    QVERIFY(!h.context.scheduler.Running);
+    QVERIFY(h.log.last().contains(QStringLiteral("Paused/Stopped")));
+  }
+
+  void translationsReachTheMenusAndButtons() {
+    Harness h;
+    h.home.write("Localization.txt",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+                 "<LANGUAGE_GROUP xml:lang=\"de\">\r\n<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
+                 "<TRANSLATION_ITEMS>\r\n"
+                 "<frmMain_cmdAddFeed>Feed hinzufügen</frmMain_cmdAddFeed>\r\n"
+                 "<frmMain_mnuCatRefresh>Aktualisieren</frmMain_mnuCatRefresh>\r\n"
+                 "<frmMain_mnuFeedItemExport1>Als Text exportieren</frmMain_mnuFeedItemExport1>\r\n"
+                 "<frmMain_mnuSubItem0>Kein Feed offen</frmMain_mnuSubItem0>\r\n"
+                 "</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
+    h.context.userStore.setUserValue("Settings", "Language", "Deutsch");
+    h.load();
+    QCOMPARE(h.context.currentLanguage, QStringLiteral("Deutsch"));
+    QCOMPARE(h.window->menus().cmdAddFeed->text(), QStringLiteral("Feed hinzufügen"));
+    QCOMPARE(h.window->menus().mnuCatRefresh->text(), QStringLiteral("Aktualisieren"));
+    QCOMPARE(h.window->menus().mnuFeedItemExportTxt->text(), QStringLiteral("Als Text exportieren"));
+    QCOMPARE(h.window->menus().mnuFeedItemExportHtml->text(), QStringLiteral("Export to HTML"));
+    QCOMPARE(h.window->menus().mnuSubItem->text(), QStringLiteral("Kein Feed offen"));
+  }
+
   void websiteAndSplash() {
     Harness h;
     h.load();
