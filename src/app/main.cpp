@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
       QCoreApplication::quit();
     });
     mainWindow->Form_Load();
-    if (context.commandSwitch != tidewell::CommandSwitch::StartInTray) mainWindow->show();
+    if (!mainWindow->inSystemTray()) mainWindow->show();
   });
   splash.start();
   const int code = QApplication::exec();

@@ -251,7 +251,8 @@ void frmMain::changeEvent(QEvent* event) {
 
 void frmMain::AddToSystemTray() {
   // The tray icon, its balloon and menu come with the tray part of the main
-  // window; until then the window simply stays where it is.
+  // window (it sets inTray_ when it hides the window); until then the window
+  // simply stays where it is, so "-s" never leaves the program invisible.
 }
 
 void frmMain::HandleSystrayMenu(const QString& action) {

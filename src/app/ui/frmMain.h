@@ -80,6 +80,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   frmViewFeed* activeViewer() const;
   QList<frmViewFeed*> viewers() const;
   bool isUnloading() const { return unloading_; }
+  // True while the window lives in the notification area instead of on screen.
+  bool inSystemTray() const { return inTray_; }
 
   // How addresses and files are opened (the user's browser); tests replace it.
   std::function<bool(const QString&)> urlOpener;
@@ -157,6 +159,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   mScheduler scheduler_;
   bool unloading_ = false;
   bool scheduleRunning_ = false;
+  bool inTray_ = false;
   // Context of connections from windows that may outlive this one's members
   // (frames closed but not yet deleted): it goes before the base classes do.
   QObject lifetime_;

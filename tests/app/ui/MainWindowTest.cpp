@@ -278,7 +278,7 @@ class MainWindowTest : public QObject {
 
   void closingWhileAFeedIsCheckedUnloadsCleanly() {
     TestHttpServer server;
-    server.route("/slow.xml", {.body = slowFeed(), .delayMs = 800});
+    server.route("/slow.xml", {.body = slowFeed(), .delayMs = 1500});
     Harness h;
     h.load();
     h.window->show();
