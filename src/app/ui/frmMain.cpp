@@ -189,6 +189,8 @@ void frmMain::Form_Load() {
       context_.userStore.userValue(kSettings, QStringLiteral("Language"), clsLanguages::kDefaultLanguage);
   if (context_.currentLanguage.isEmpty()) context_.currentLanguage = clsLanguages::kDefaultLanguage;
   WindowLocalizer(context_.languages).ChangeLanguageMDI(this, context_.currentLanguage);
+  // The docked panel localized itself before the language was known.
+  WindowLocalizer(context_.languages).applyLoaded(ucFormDock_);
   if (firstRunMarker.isEmpty()) {
     context_.userStore.setUserValue(kSettings, QStringLiteral("Language"), clsLanguages::kDefaultLanguage);
     showLanguageWindow(true);

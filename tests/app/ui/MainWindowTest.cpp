@@ -311,6 +311,7 @@ class MainWindowTest : public QObject {
                  "<frmMain_mnuCatRefresh>Aktualisieren</frmMain_mnuCatRefresh>\r\n"
                  "<frmMain_mnuFeedItemExport1>Als Text exportieren</frmMain_mnuFeedItemExport1>\r\n"
                  "<frmMain_mnuSubItem0>Kein Feed offen</frmMain_mnuSubItem0>\r\n"
+                 "<frmOptionBar_grpCategories>Kategorien</frmOptionBar_grpCategories>\r\n"
                  "</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
     h.context.userStore.setUserValue("Settings", "Language", "Deutsch");
     h.load();
@@ -320,6 +321,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(h.window->menus().mnuFeedItemExportTxt->text(), QStringLiteral("Als Text exportieren"));
     QCOMPARE(h.window->menus().mnuFeedItemExportHtml->text(), QStringLiteral("Export to HTML"));
     QCOMPARE(h.window->menus().mnuSubItem->text(), QStringLiteral("Kein Feed offen"));
+    QCOMPARE(h.window->optionBar()->groupHeader()->text(), QStringLiteral("Kategorien"));
   }
 
   void websiteAndSplash() {
