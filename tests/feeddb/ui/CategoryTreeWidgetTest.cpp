@@ -5,6 +5,8 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QtTest>
 
 #include <memory>
@@ -150,6 +152,32 @@ class CategoryTreeWidgetTest : public QObject {
     QVERIFY(h.database().contains("<category name=\"World\">"));
     QVERIFY(h.tree->AfterLabelEdit(daily, QStringLiteral("Daily Digest")));
     QVERIFY(h.database().contains("name=\"Daily Digest\""));
+  }
+
+  void f2EditsTheLabelThroughTheRules() {
+    Harness h;
+    h.tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.tree.get()));
+    h.tree->setCurrentItem(h.category("Art"));
+    QTest::keyClick(h.tree.get(), Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Design"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(h.database().contains("<category name=\"Design\""));
+    QCOMPARE(h.category("Design") != nullptr, true);
+
+    // Typing the name of another category is refused and the label stays.
+    h.tree->setCurrentItem(h.category("Design"));
+    QTest::keyClick(h.tree.get(), Qt::Key_F2);
+    editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("news"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(h.messages.titles(), QStringList{QStringLiteral("Category Exists!")});
+    QVERIFY(h.category("Design"));
   }
 
   void dragAndDropRules() {
