@@ -21,6 +21,7 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent) {
   setOpenLinks(false);
   setOpenExternalLinks(false);
   setFrameShape(QFrame::NoFrame);
+  setPlaceholderText(QStringLiteral("Select an item to read it here."));
   connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
     if (linkHandler_ && !url.isEmpty() && !url.toString().startsWith(QLatin1Char('#'))) linkHandler_(url);
   });
