@@ -23,7 +23,12 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent) {
   setFrameShape(QFrame::NoFrame);
   setPlaceholderText(QStringLiteral("Select an item to read it here."));
   connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-    if (linkHandler_ && !url.isEmpty() && !url.toString().startsWith(QLatin1Char('#'))) linkHandler_(url);
+    // Only web and mail addresses leave the program: a page from a feed
+    // never gets to open a file on this machine.
+    const QString scheme = url.scheme().toLower();
+    const bool web =
+        scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto");
+    if (linkHandler_ && web) linkHandler_(url);
   });
 }
 

@@ -8,10 +8,14 @@
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -379,6 +383,13 @@ class FeedViewerTest : public QObject {
 
     h.viewer->HandlePopupMenu(QStringLiteral("online"));
     QCOMPARE(h.host.opened, QStringList{QStringLiteral("http://example.invalid/3")});
+    // Links in the preview go to the browser; local files never do.
+    emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("https://example.invalid/more")));
+    emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("file:///etc/passwd")));
+    emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("#top")));
+    QCOMPARE(h.host.opened.size(), 2);
+    QCOMPARE(h.host.opened.last(), QStringLiteral("https://example.invalid/more"));
+    h.host.opened.clear();
 
     // No server set: asked; No explains why nothing is sent.
     h.viewer->HandlePopupMenu(QStringLiteral("email"));
@@ -392,6 +403,38 @@ class FeedViewerTest : public QObject {
     QVERIFY(h.context.settings.SaveEmailSettings(false).ok());
     h.viewer->HandlePopupMenu(QStringLiteral("email"));
     QCOMPARE(h.host.sent, (QStringList{kCaption, "Third", "http://example.invalid/3", "<p>third body</p>"}));
+  }
+
+  void remotePicturesArriveLaterAndBigOnesNever() {
+    TestHttpServer server;
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    server.route("/pic.png", {.body = png, .contentType = "image/png", .delayMs = 600});
+    server.route("/huge.png",
+                 {.body = QByteArray(PreviewBrowser::kMaxImageBytes + 4096, 'x'), .contentType = "image/png"});
+    const QString pic = server.url("/pic.png").toString();
+    const QString huge = server.url("/huge.png").toString();
+    server.route("/feed.xml",
+                 {.body = rss({rssItem("Pictures", "http://example.invalid/p", "Tue, 10 Sep 2002 09:00:00 GMT",
+                                       "<p>two pictures</p><img src=\"" + pic + "\"><img src=\"" + huge + "\">")})});
+    Harness h;
+    h.viewer->setFeedURL(server.url("/feed.xml").toString());
+    h.viewer->LoadFeedData(true);
+
+    QElapsedTimer shown;
+    shown.start();
+    h.click(h.row(0));
+    QVERIFY(shown.elapsed() < 500);  // the page does not wait for its pictures
+    QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("two pictures")));
+    QCOMPARE(h.viewer->ucPreview()->pendingImages(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(h.viewer->ucPreview()->pendingImages(), 0, 10000);
+    QTextDocument* document = h.viewer->ucPreview()->document();
+    QCOMPARE(document->resource(QTextDocument::ImageResource, QUrl(pic)).value<QImage>().size(), QSize(40, 30));
+    QVERIFY(document->resource(QTextDocument::ImageResource, QUrl(huge)).isNull());
   }
 
   void templatePlaceholders_data() {
