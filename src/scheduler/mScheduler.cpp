@@ -17,10 +17,10 @@ namespace tidewell {
 
 namespace {
 
-// How far downloads may run ahead of the feed whose turn it is, counted in
-// downloads in flight: bounds the answers held in memory while one slow feed
-// holds up the log.
-constexpr int kLookAheadFactor = 8;
+// How much of the answers downloaded ahead of their turn may wait in memory:
+// while one slow feed holds up the log, the others keep downloading until
+// their bodies reach this size.
+constexpr qint64 kLookAheadBytes = qint64(32) * 1024 * 1024;
 
 }  // namespace
 
@@ -96,14 +96,16 @@ void mScheduler::run() {
   next_ = 0;
   current_ = 0;
   inFlight_ = 0;
+  heldBytes_ = 0;
   waiting_ = false;
   fill();
   advance();
 }
 
 void mScheduler::fill() {
-  const int window = concurrency_ * kLookAheadFactor;
-  while (inFlight_ < concurrency_ && next_ < entries_.size() && next_ - current_ < window) startFetch(next_++);
+  while (inFlight_ < concurrency_ && next_ < entries_.size() && (next_ == current_ || heldBytes_ < kLookAheadBytes)) {
+    startFetch(next_++);
+  }
 }
 
 void mScheduler::startFetch(int index) {
@@ -143,6 +145,7 @@ void mScheduler::onFetched(int index, const DownloadResult& result) {
   if (fetch.state != Fetch::State::InFlight) return;
   fetch.result = result;
   fetch.state = Fetch::State::Done;
+  heldBytes_ += fetch.result.body.size();
   releaseDownloader(fetch);
   --inFlight_;
   fill();
@@ -183,6 +186,7 @@ void mScheduler::completeFeed() {
   Fetch& fetch = fetches_[static_cast<size_t>(current_)];
   const DownloadResult result = std::move(fetch.result);
   fetch.result = DownloadResult();
+  heldBytes_ -= result.body.size();
   const ScheduleEntry& entry = entries_[current_];
   if (AcceptScheduledDownload(result, log_)) {
     if (result.notModified()) {

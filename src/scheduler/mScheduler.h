@@ -124,9 +124,10 @@ class mScheduler : public QObject {
   bool explicitEntries_ = false;
   std::vector<Fetch> fetches_;
   int concurrency_ = 1;
-  int next_ = 0;      // the next feed to start downloading
-  int current_ = 0;   // the feed whose turn it is
-  int inFlight_ = 0;  // downloads running
+  int next_ = 0;          // the next feed to start downloading
+  int current_ = 0;       // the feed whose turn it is
+  int inFlight_ = 0;      // downloads running
+  qint64 heldBytes_ = 0;  // bodies downloaded ahead and not yet processed
   bool waiting_ = false;
   QString latestId_;
 };
