@@ -22,7 +22,12 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent) {
   setOpenExternalLinks(false);
   setFrameShape(QFrame::NoFrame);
   setPlaceholderText(QStringLiteral("Select an item to read it here."));
-  connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+  connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+    if (link.isRelative() && link.path().isEmpty() && link.hasFragment()) {
+      scrollToAnchor(link.fragment());
+      return;
+    }
+    const QUrl url = link.isRelative() ? linkBase_.resolved(link) : link;
     // Only web and mail addresses leave the program: a page from a feed
     // never gets to open a file on this machine.
     const QString scheme = url.scheme().toLower();
@@ -71,7 +76,7 @@ QVariant PreviewBrowser::loadResource(int type, const QUrl& name) {
     // Style sheets and other documents of a page are never fetched.
     return {};
   }
-  const QUrl url = document()->baseUrl().resolved(name);
+  const QUrl url = name.isRelative() ? linkBase_.resolved(name) : name;
   const QString scheme = url.scheme().toLower();
   if (scheme == QLatin1String("data")) return QTextBrowser::loadResource(type, name);
   if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) return {};

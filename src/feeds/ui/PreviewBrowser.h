@@ -35,6 +35,8 @@ class PreviewBrowser : public QTextBrowser {
 
   void setNetwork(QNetworkAccessManager* network) { network_ = network; }
   void setLinkHandler(std::function<void(const QUrl&)> handler) { linkHandler_ = std::move(handler); }
+  // What relative links and pictures of the next page are relative to (the item's own address).
+  void setLinkBase(const QUrl& base) { linkBase_ = base; }
 
   // "about:blank": an empty page.
   void Navigate(const QString& url);
@@ -66,6 +68,7 @@ class PreviewBrowser : public QTextBrowser {
 
   QPointer<QNetworkAccessManager> network_;
   std::function<void(const QUrl&)> linkHandler_;
+  QUrl linkBase_;
   QString source_;
   QHash<QNetworkReply*, QUrl> pending_;
   QSet<QUrl> requested_;

@@ -380,6 +380,7 @@ void frmViewFeed::ShowItemPreview() {
   const QString page = PreviewPage::fill(templateText, info, context_.identity.programName);
   const QString pageFile = context_.paths.previewTmp();
   if (!util::WriteTextFile(pageFile, page, &context_.messages)) return;
+  preview_->setLinkBase(QUrl(info.link));
   preview_->Navigate2(pageFile);
   // Saving a large store takes longer than showing the item: the read mark
   // is written once the preview is on screen, before any later command.

@@ -387,8 +387,10 @@ class FeedViewerTest : public QObject {
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("https://example.invalid/more")));
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("file:///etc/passwd")));
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("#top")));
-    QCOMPARE(h.host.opened.size(), 2);
-    QCOMPARE(h.host.opened.last(), QStringLiteral("https://example.invalid/more"));
+    emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("/related")));
+    QCOMPARE(h.host.opened.size(), 3);
+    QCOMPARE(h.host.opened[1], QStringLiteral("https://example.invalid/more"));
+    QCOMPARE(h.host.opened[2], QStringLiteral("http://example.invalid/related"));  // relative to the item's link
     h.host.opened.clear();
 
     // No server set: asked; No explains why nothing is sent.
