@@ -321,6 +321,31 @@ TEST_F(SchedulerRun, DownloadsAheadWhileLoggingInListOrder) {
   EXPECT_EQ(notifier.shown[0].lines, (QStringList{"slow -- 3 New Items", "b -- 3 New Items", "d -- 3 New Items"}));
 }
 
+TEST_F(SchedulerRun, NoMoreDownloadsInFlightThanTheConcurrency) {
+  // Two downloads at once: the first two feeds answer late, so the third
+  // request can only leave once the first has answered (and been logged),
+  // and the fourth once the third has; the second is still out meanwhile.
+  QHash<QString, QString> logAtRequest;
+  const int delays[] = {300, 900, 0, 0};
+  QList<ScheduleEntry> feeds;
+  for (int i = 0; i < 4; ++i) {
+    const QString name = QStringLiteral("f%1").arg(i + 1);
+    server.route(QStringLiteral("/") + name, {.handler = [&, name, delay = delays[i]](const TestHttpServer::Request&) {
+                   logAtRequest.insert(name, logText());
+                   return TestHttpServer::Response{.body = rssFeed(kThreeNewestFirst), .delayMs = delay};
+                 }});
+    feeds << entry(name, server.url(QStringLiteral("/") + name));
+  }
+  scheduler->setConcurrency(2);
+  ASSERT_TRUE(scheduler->RunScheduledCheck(feeds));
+  const QString found = QStringLiteral("3 New Items found!");
+  EXPECT_EQ(logAtRequest.value(QStringLiteral("f1")).count(found), 0);
+  EXPECT_EQ(logAtRequest.value(QStringLiteral("f2")).count(found), 0);
+  EXPECT_EQ(logAtRequest.value(QStringLiteral("f3")).count(found), 1);
+  EXPECT_EQ(logAtRequest.value(QStringLiteral("f4")).count(found), 1);
+  EXPECT_EQ(logText().count(found), 4);
+}
+
 TEST_F(SchedulerRun, UnchangedFeedAnswers304AndIsNotParsed) {
   const QByteArray etag = "\"v1\"";
   const QByteArray modified = "Fri, 04 Dec 2026 09:20:00 GMT";
