@@ -2,16 +2,25 @@
 
 #include "app/AppContext.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/SystemTray.h"
 #include "app/ui/frmAbout.h"
+#include "app/ui/frmConfirmClose.h"
 #include "core/Utilities.h"
 #include "core/ui/DesktopServices.h"
 #include "email/ui/SendItemByEmail.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
+#include "feeddb/ui/frmAddFeed.h"
+#include "feeddb/ui/frmCategory.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/WindowLocalizer.h"
+#include "l10n/ui/frmLanguage.h"
+#include "scheduler/ui/DesktopNotifier.h"
+#include "scheduler/ui/frmScheduler.h"
+#include "settings/ui/frmAppSettings.h"
+#include "settings/ui/frmEmailSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +31,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -51,10 +61,14 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
   setDockOptions(QMainWindow::AnimatedDocks);
   urlOpener = [](const QString& target) { return OpenUrl(target); };
   scheduler_.setNetworkManager(network_);
-  // The announcement window of a run is set by the notification part of this window.
+  notifier_ = std::make_unique<DesktopNotifier>(context_.languages);
+  scheduler_.setNotifier(notifier_.get());
   scheduledCheck = [this] { scheduler_.RunScheduledCheck(); };
 
   menus_ = std::make_unique<MainMenus>(this);
+  tray_ = new SystemTray(*this, context_, *menus_);
+  tray_->hasSelectedNode = [this] { return selectedNode() != nullptr; };
+  tray_->handleCommand = [this](const QString& action) { HandleSystrayMenu(action); };
 
   oTabs_ = new QMdiArea(this);
   oTabs_->setObjectName(QStringLiteral("oTabs"));
@@ -239,7 +253,7 @@ void frmMain::Form_Unload() {
   context_.scheduler.Running = false;
   scheduleRunning_ = false;
   tmrSchedule_.setEnabled(false);
-  // The tray icon goes with the tray engineer's part of this window.
+  tray_->remove();
   for (frmViewFeed* viewer : viewers()) viewer->forceClose();
   emit unloaded();
 }
@@ -252,20 +266,22 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::AddToSystemTray() {
-  // The tray icon, its balloon and menu come with the tray part of the main
-  // window (it sets inTray_ when it hides the window); until then the window
-  // simply stays where it is, so "-s" never leaves the program invisible.
+  // Without a notification area the window stays minimised where the task
+  // bar can bring it back; hiding it would lose it.
+  if (tray_->AddToSystemTray()) inTray_ = true;
 }
 
 void frmMain::HandleSystrayMenu(const QString& action) {
   if (action == QLatin1String("show")) {
     if (menus_->mnuSysTrayShow->text() == QLatin1String("Show")) {
       menus_->mnuSysTrayShow->setText(QStringLiteral("Hide"));
+      inTray_ = false;
       setWindowState(windowState() & ~Qt::WindowMinimized);
       show();
       activateWindow();
     } else {
       menus_->mnuSysTrayShow->setText(QStringLiteral("Show"));
+      inTray_ = true;
       hide();
     }
   } else if (action == QLatin1String("add_feed")) {
@@ -462,13 +478,17 @@ void frmMain::openHelpFile() {
 void frmMain::mnuFileItem_Click() { close(); }
 
 void frmMain::mnuCatNew_Click() {
-  // frmCategory (add mode) opens here.
+  frmCategory dialog(
+      context_, frmCategory::AddMode, QString(), [this] { mnuCatRefresh_Click(); }, this);
+  dialog.exec();
 }
 
 void frmMain::mnuCatEdit_Click() {
   QTreeWidgetItem* node = selectedNode();
   if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
-  // frmCategory (edit mode, node->text(0)) opens here.
+  frmCategory dialog(
+      context_, frmCategory::EditMode, node->text(0), [this] { mnuCatRefresh_Click(); }, this);
+  dialog.exec();
 }
 
 void frmMain::mnuCatDel_Click() {
@@ -493,13 +513,33 @@ void frmMain::mnuFeedsCheck_Click() { openSelectedFeed(true); }
 void frmMain::mnuFeedsOpen_Click() { openSelectedFeed(false); }
 
 void frmMain::mnuFeedsAdd_Click() {
-  // frmAddFeed opens here, with the selected node's category preset.
+  frmAddFeed dialog(
+      context_, [this] { mnuCatRefresh_Click(); }, network_, this);
+  QTreeWidgetItem* node = selectedNode();
+  if (CategoryTreeWidget::isFeed(node) && node->parent()) {
+    dialog.categoryName = node->parent()->text(0);
+  } else if (CategoryTreeWidget::isCategory(node)) {
+    dialog.categoryName = node->text(0);
+  }
+  dialog.connectivityTest = connectivityTest;
+  dialog.Form_Load();
+  dialog.exec();
 }
 
 void frmMain::mnuFeedsEdit_Click() {
   QTreeWidgetItem* node = selectedNode();
   if (!CategoryTreeWidget::isFeed(node)) return;
-  // frmAddFeed (edit mode) opens here for this feed.
+  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
+  frmAddFeed dialog(
+      context_, [this] { mnuCatRefresh_Click(); }, network_, this);
+  dialog.EditMode = 1;
+  dialog.FeedID = feed.id;
+  dialog.categoryName = feed.category;
+  dialog.txtChannel()->setText(feed.name);
+  dialog.txtURL()->setText(feed.url);
+  dialog.connectivityTest = connectivityTest;
+  dialog.Form_Load();
+  dialog.exec();
 }
 
 void frmMain::mnuFeedsDel_Click() {
@@ -514,15 +554,18 @@ void frmMain::mnuFeedsDel_Click() {
 }
 
 void frmMain::mnuToolsEmailSettings_Click() {
-  // frmEmailSettings opens here (modal).
+  frmEmailSettings dialog(context_, this);
+  dialog.exec();
 }
 
 void frmMain::mnuToolsSchedule_Click() {
-  // frmScheduler opens here (modal).
+  frmScheduler dialog(context_, this);
+  dialog.exec();
 }
 
 void frmMain::mnuToolsAppSettings_Click() {
-  // frmAppSettings opens here (modal).
+  frmAppSettings dialog(context_, this);
+  dialog.exec();
 }
 
 void frmMain::mnuToolsSendByEmail_Click() { mnuFeedItemEmail_Click(); }
@@ -539,13 +582,25 @@ void frmMain::setOptionBarShown(bool shown) {
 void frmMain::mnuLanguageItem_Click() { showLanguageWindow(false); }
 
 void frmMain::showLanguageWindow(bool modal) {
-  Q_UNUSED(modal);
-  // frmLanguage opens here: modal at the first start, modeless from the menu.
+  auto apply = [this](const QString& language) {
+    WindowLocalizer localizer(context_.languages);
+    localizer.ChangeLanguageMDI(this, language);
+    if (ucFormDock_ != nullptr) localizer.applyLoaded(ucFormDock_);
+  };
+  if (modal) {
+    frmLanguage dialog(context_, apply, this);
+    dialog.exec();
+    return;
+  }
+  auto* window = new frmLanguage(context_, apply, this);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->show();
 }
 
 bool frmMain::confirmClose() {
-  // frmConfirmClose asks here; until it does, a close goes ahead.
-  return true;
+  frmConfirmClose dialog(context_, this);
+  dialog.exec();
+  return dialog.result();
 }
 
 void frmMain::mnuHelpFile_Click() { openHelpFile(); }

@@ -14,6 +14,7 @@
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 class QNetworkAccessManager;
 class QTreeWidgetItem;
 
@@ -24,6 +25,8 @@ struct MainMenus;
 class CategoryTreeWidget;
 class frmOptionBar;
 class frmViewFeed;
+class DesktopNotifier;
+class SystemTray;
 
 // The main window: the category panel docked at its side, one tab per open
 // feed viewer, the toolbar, the menus, the four-panel status bar and the
@@ -82,6 +85,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool isUnloading() const { return unloading_; }
   // True while the window lives in the notification area instead of on screen.
   bool inSystemTray() const { return inTray_; }
+  SystemTray& systemTray() { return *tray_; }
+  DesktopNotifier& notifier() { return *notifier_; }
 
   // How addresses and files are opened (the user's browser); tests replace it.
   std::function<bool(const QString&)> urlOpener;
@@ -136,6 +141,9 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // No toolbar and panel menu: the panel is shown and hidden by the Option
+  // Bar command alone, which keeps its check mark right.
+  QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void buildStatusBar();
@@ -160,6 +168,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool unloading_ = false;
   bool scheduleRunning_ = false;
   bool inTray_ = false;
+  SystemTray* tray_ = nullptr;
+  std::unique_ptr<DesktopNotifier> notifier_;
   // Context of connections from windows that may outlive this one's members
   // (frames closed but not yet deleted): it goes before the base classes do.
   QObject lifetime_;

@@ -1,0 +1,187 @@
+#include "feeddb/ui/frmAddFeed.h"
+
+#include "app/AppContext.h"
+#include "core/Utilities.h"
+#include "core/ui/ComboAutoComplete.h"
+#include "feeddb/FeedRecord.h"
+#include "feeddb/mCategories.h"
+#include "feeddb/mFeeds.h"
+#include "feeds/FeedValidation.h"
+#include "l10n/ui/WindowLocalizer.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tidewell {
+
+namespace {
+
+const char* const kTag = "tag";
+const QString kProceed = QStringLiteral("proceed");
+const QString kOk = QStringLiteral("ok");
+
+}  // namespace
+
+frmAddFeed::frmAddFeed(AppContext& context, std::function<void()> reloadTree, QNetworkAccessManager* manager,
+                       QWidget* parent)
+    : QDialog(parent), context_(context), reloadTree_(std::move(reloadTree)), manager_(manager) {
+  setObjectName(QStringLiteral("frmAddFeed"));
+  setWindowTitle(QStringLiteral("Add New Feed ..."));
+  setModal(true);
+
+  lblInfo0_ = new QLabel(QStringLiteral("Feed URL:"), this);
+  lblInfo0_->setObjectName(QStringLiteral("lblInfo0"));
+  txtURL_ = new QLineEdit(this);
+  txtURL_->setObjectName(QStringLiteral("txtURL"));
+  txtURL_->setMinimumWidth(380);
+  txtURL_->setPlaceholderText(QStringLiteral("https://"));
+
+  fmDetails_ = new QFrame(this);
+  fmDetails_->setObjectName(QStringLiteral("fmDetails"));
+  lblInfo1_ = new QLabel(QStringLiteral("Feed Title:"), fmDetails_);
+  lblInfo1_->setObjectName(QStringLiteral("lblInfo1"));
+  txtChannel_ = new QLineEdit(fmDetails_);
+  txtChannel_->setObjectName(QStringLiteral("txtChannel"));
+  lblInfo2_ = new QLabel(QStringLiteral("Category:"), fmDetails_);
+  lblInfo2_->setObjectName(QStringLiteral("lblInfo2"));
+  cmbCategories_ = new QComboBox(fmDetails_);
+  cmbCategories_->setObjectName(QStringLiteral("cmbCategories"));
+  ComboAutoComplete::install(cmbCategories_, false, false);
+  auto* details = new QGridLayout(fmDetails_);
+  details->setContentsMargins(0, 0, 0, 0);
+  details->addWidget(lblInfo1_, 0, 0);
+  details->addWidget(txtChannel_, 0, 1);
+  details->addWidget(lblInfo2_, 1, 0);
+  details->addWidget(cmbCategories_, 1, 1);
+  details->setColumnMinimumWidth(0, 80);
+
+  picFooter_ = new QLabel(this);
+  picFooter_->setObjectName(QStringLiteral("picFooter"));
+  picFooter_->setFrameShape(QFrame::HLine);
+  picFooter_->setFrameShadow(QFrame::Sunken);
+  btnOK_ = new QPushButton(QStringLiteral("Proceed..."), this);
+  btnOK_->setObjectName(QStringLiteral("btnOK"));
+  btnOK_->setProperty(kTag, kProceed);
+  btnOK_->setDefault(true);
+  btnOK_->setMinimumWidth(100);
+  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+
+  auto* url = new QGridLayout;
+  url->addWidget(lblInfo0_, 0, 0);
+  url->addWidget(txtURL_, 0, 1);
+  url->setColumnMinimumWidth(0, 80);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnOK_);
+  buttons->addWidget(btnCancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(url);
+  layout->addWidget(fmDetails_);
+  layout->addWidget(picFooter_);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  fmDetails_->hide();
+
+  connect(btnOK_, &QPushButton::clicked, this, &frmAddFeed::btnOK_Click);
+  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmAddFeed::Form_Load() {
+  WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
+  setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
+  if (EditMode != 0) {
+    setWindowTitle(QStringLiteral("Edit Feed Details ..."));
+    // An edited feed keeps its category (moving is done in the tree); the
+    // store looks for the feed in the category named here.
+    cmbCategories_->setEnabled(false);
+  } else {
+    setWindowTitle(QStringLiteral("Add New Feed ..."));
+  }
+  QStringList names;
+  mCategories(context_.paths, context_.messages).LoadCategories(names);
+  cmbCategories_->clear();
+  cmbCategories_->addItems(names);
+  cmbCategories_->setCurrentIndex(names.indexOf(categoryName));
+  if (cmbCategories_->currentIndex() < 0) cmbCategories_->setEditText(QString());
+}
+
+QString frmAddFeed::stage() const { return btnOK_->property(kTag).toString(); }
+
+void frmAddFeed::btnOK_Click() {
+  if (stage() == kOk) {
+    store();
+  } else {
+    validate();
+  }
+}
+
+void frmAddFeed::validate() {
+  if (util::IsBlank(txtURL_->text())) {
+    context_.messages.showMessage(QStringLiteral("Please specify Feed URL."), QStringLiteral("Feed URL?"),
+                                  MessageIcon::Exclamation);
+    txtURL_->setFocus();
+    return;
+  }
+  btnCancel_->setEnabled(false);
+  txtURL_->setEnabled(false);
+  btnOK_->setEnabled(false);
+  btnOK_->setText(QStringLiteral("Validating..."));
+
+  CheckFeedRequest request;
+  request.url = txtURL_->text().trimmed();
+  request.debugXmlPath = context_.paths.debugXml();
+  request.timeoutMs = validationTimeoutMs;
+  request.isConnected = connectivityTest;
+  request.manager = manager_;
+  const FeedDetection detection = CheckFeed(request, context_.messages);
+  typeOfFeed_ = static_cast<qint16>(detection.ok() ? detection.type : -1);
+  if (detection.ok() && detection.hasTitle) txtChannel_->setText(detection.title);
+
+  btnCancel_->setEnabled(true);
+  txtURL_->setEnabled(true);
+  btnOK_->setEnabled(true);
+  if (typeOfFeed_ < 0) {
+    txtURL_->selectAll();
+    txtURL_->setFocus();
+    btnOK_->setText(QStringLiteral("Proceed..."));
+    return;
+  }
+  txtURL_->setEnabled(false);
+  btnOK_->setText(QStringLiteral("OK"));
+  btnOK_->setProperty(kTag, kOk);
+  fmDetails_->show();
+  txtChannel_->setFocus();
+}
+
+void frmAddFeed::store() {
+  const QString category = cmbCategories_->currentText();
+  mCategories categories(context_.paths, context_.messages);
+  // A feed without a category would be stored where the tree never shows it.
+  if (util::IsBlank(category) || (!categories.CategoryExists(category) && !categories.AddCategory(category))) {
+    context_.messages.showMessage(
+        QStringLiteral("Application failed to create specified Category. Please try some other Category name or "
+                       "choose from existing ones."),
+        QStringLiteral("Failed to Create Category!"), MessageIcon::Exclamation);
+    return;
+  }
+  FeedRecord record;
+  record.name = txtChannel_->text();
+  record.category = category;
+  record.type = feedTypeFromCode(typeOfFeed_);
+  record.url = txtURL_->text();
+  record.id = EditMode != 0 ? FeedID : util::NewFeedID();
+  mFeeds feeds(context_.paths, context_.messages);
+  const bool stored = EditMode != 0 ? feeds.EditFeed(record, false) : feeds.AddFeed(record);
+  if (!stored) return;
+  if (reloadTree_) reloadTree_();
+  accept();
+}
+
+}  // namespace tidewell

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QNetworkAccessManager;
+class QPushButton;
+
+namespace tidewell {
+
+struct AppContext;
+
+// Subscribes to a feed (EditMode 0) or edits one (EditMode 1) in two steps on
+// one button: the first press downloads the address and detects the feed's
+// type and title; the second stores the feed, creating a typed category that
+// does not exist yet. The opener sets the public state, then calls
+// Form_Load() and shows the dialog.
+class frmAddFeed : public QDialog {
+  Q_OBJECT
+
+ public:
+  frmAddFeed(AppContext& context, std::function<void()> reloadTree, QNetworkAccessManager* manager = nullptr,
+             QWidget* parent = nullptr);
+
+  qint16 EditMode = 0;
+  QString FeedID;
+  QString categoryName;  // preselected in the list when it is one of its names
+
+  void Form_Load();
+
+  // The stage of the OK button: "proceed" before validation, "ok" after it.
+  QString stage() const;
+  qint16 TypeOfFeed() const { return typeOfFeed_; }
+
+  QLineEdit* txtURL() const { return txtURL_; }
+  QLineEdit* txtChannel() const { return txtChannel_; }
+  QComboBox* cmbCategories() const { return cmbCategories_; }
+  QPushButton* btnOK() const { return btnOK_; }
+  QPushButton* btnCancel() const { return btnCancel_; }
+  // The title and category fields, uncovered once the address is valid.
+  QFrame* fmDetails() const { return fmDetails_; }
+
+  // Test seams: the connectivity test and the validation's time limit.
+  std::function<bool()> connectivityTest;
+  int validationTimeoutMs = 6000;
+
+ public slots:
+  void btnOK_Click();
+
+ private:
+  void validate();
+  void store();
+
+  AppContext& context_;
+  std::function<void()> reloadTree_;
+  QNetworkAccessManager* manager_;
+  qint16 typeOfFeed_ = -1;
+  QLabel* lblInfo0_;
+  QLabel* lblInfo1_;
+  QLabel* lblInfo2_;
+  QLineEdit* txtURL_;
+  QFrame* fmDetails_;
+  QLineEdit* txtChannel_;
+  QComboBox* cmbCategories_;
+  QLabel* picFooter_;
+  QPushButton* btnOK_;
+  QPushButton* btnCancel_;
+};
+
+}  // namespace tidewell

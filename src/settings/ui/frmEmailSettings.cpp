@@ -1,0 +1,135 @@
+#include "settings/ui/frmEmailSettings.h"
+
+#include "app/AppContext.h"
+#include "core/Utilities.h"
+#include "l10n/ui/WindowLocalizer.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace tidewell {
+
+namespace {
+
+const char* const kTag = "tag";
+
+}  // namespace
+
+frmEmailSettings::frmEmailSettings(AppContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+  setObjectName(QStringLiteral("frmEmailSettings"));
+  setWindowTitle(QStringLiteral("Email Server Settings ... "));
+  setModal(true);
+
+  auto* form = new QFormLayout;
+  form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  auto field = [&](const char* name, const char* labelName, const QString& label, const QString& message) {
+    auto* box = new QLineEdit(this);
+    box->setObjectName(QLatin1String(name));
+    box->setProperty(kTag, message);
+    box->setMinimumWidth(280);
+    auto* caption = new QLabel(label, this);
+    caption->setObjectName(QLatin1String(labelName));
+    caption->setBuddy(box);
+    form->addRow(caption, box);
+    fields_.append(box);
+    return box;
+  };
+  txtSMTP_ = field("txtSMTP", "lblSMTP", QStringLiteral("SMTP Server:"),
+                   QStringLiteral("Please specify SMTP Email Server Name."));
+  txtPort_ = field("txtPort", "lblPort", QStringLiteral("Port:"),
+                   QStringLiteral("Please specify SMTP Port Number. (Default = 25)."));
+  txtPort_->setMaximumWidth(80);
+  txtPort_->setMinimumWidth(80);
+  // Digits only; Backspace and the cursor keys keep working.
+  txtPort_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtPort_));
+  chkAuth_ = new QCheckBox(QStringLiteral("My Server Requires Authentication."), this);
+  chkAuth_->setObjectName(QStringLiteral("chkAuth"));
+  form->addRow(QString(), chkAuth_);
+  txtUsername_ = field("txtUsername", "lblUsername", QStringLiteral("User Name:"),
+                       QStringLiteral("Please specify User Name to Authenticate your SMTP Email account. This is the "
+                                      "same User name that you use to check your Email Inbox online."));
+  txtPassword_ = field("txtPassword", "lblPassword", QStringLiteral("Password:"),
+                       QStringLiteral("Please specify Password to Authenticate your SMTP Email account. This is the "
+                                      "same Password that you use to check your Email Inbox online."));
+  txtPassword_->setEchoMode(QLineEdit::Password);
+  txtFromName_ = field("txtFromName", "lblFromName", QStringLiteral("From-Name:"),
+                       QStringLiteral("Please specify \"From Name\". This will appear in Recipients' Inbox as "
+                                      "\"Email Sender's Name\"."));
+  txtFromEmail_ = field("txtFromEmail", "lblFromEmail", QStringLiteral("From-Email:"),
+                        QStringLiteral("Please specify \"From Email\". Recipients will send Reply to this Email "
+                                       "address. Make sure that Email address you specify here is allowed to pass "
+                                       "through specified SMTP Server."));
+
+  btnOK_ = new QPushButton(QStringLiteral("OK"), this);
+  btnOK_->setObjectName(QStringLiteral("btnOK"));
+  btnOK_->setDefault(true);
+  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnOK_);
+  buttons->addWidget(btnCancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addSpacing(8);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(chkAuth_, &QCheckBox::toggled, this, &frmEmailSettings::chkAuth_Click);
+  connect(btnOK_, &QPushButton::clicked, this, &frmEmailSettings::btnOK_Click);
+  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  Form_Load();
+}
+
+void frmEmailSettings::Form_Load() {
+  WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
+  setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
+  mSettings& s = context_.settings;
+  s.LoadEmailSettings();
+  txtSMTP_->setText(s.smtpServer);
+  txtPort_->setText(s.smtpPort);
+  chkAuth_->setChecked(s.smtpAuth == 1);
+  txtUsername_->setText(s.smtpUser);
+  txtPassword_->setText(s.smtpPassword);
+  txtFromName_->setText(s.senderName);
+  txtFromEmail_->setText(s.senderEmail);
+  chkAuth_Click();
+}
+
+void frmEmailSettings::chkAuth_Click() {
+  const bool on = chkAuth_->isChecked();
+  for (QLineEdit* box : {txtUsername_, txtPassword_}) {
+    box->setEnabled(on);
+    if (QWidget* label = findChild<QLabel*>(QStringLiteral("lbl") + box->objectName().mid(3))) label->setEnabled(on);
+  }
+}
+
+void frmEmailSettings::btnOK_Click() {
+  for (QLineEdit* box : fields_) {
+    if (!util::IsBlank(box->text())) continue;
+    const bool credential = box == txtUsername_ || box == txtPassword_;
+    if (credential && !chkAuth_->isChecked()) continue;
+    context_.messages.showMessage(box->property(kTag).toString(), QStringLiteral("Required Field is Empty!"),
+                                  MessageIcon::Exclamation);
+    box->setFocus();
+    return;
+  }
+  mSettings& s = context_.settings;
+  s.smtpServer = txtSMTP_->text();
+  s.smtpPort = txtPort_->text();
+  s.smtpAuth = chkAuth_->isChecked() ? 1 : 0;
+  s.smtpUser = txtUsername_->text();
+  s.smtpPassword = txtPassword_->text();
+  s.senderName = txtFromName_->text();
+  s.senderEmail = txtFromEmail_->text();
+  if (!s.SaveEmailSettings(true)) return;
+  accept();
+}
+
+}  // namespace tidewell
