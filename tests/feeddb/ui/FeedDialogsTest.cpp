@@ -1,0 +1,264 @@
+#include "app/AppContext.h"
+#include "feeddb/mCategories.h"
+#include "feeddb/mFeeds.h"
+#include "feeddb/ui/frmAddFeed.h"
+#include "feeddb/ui/frmCategory.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+#include "support/TestHttpServer.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tidewell;
+using tidewell::test::ScriptedMessages;
+using tidewell::test::TempHome;
+using tidewell::test::TestHttpServer;
+
+namespace {
+
+const QByteArray kDatabase =
+    "<categories>"
+    "<category name=\"News\"><feed name=\"Daily\" type=\"0\" id=\"11111111-2222-3333-4444-555555555555\">"
+    "http://127.0.0.1/daily.xml</feed></category>"
+    "<category name=\"Tech\"/>"
+    "</categories>";
+
+const QByteArray kRss =
+    "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Harbour News</title>"
+    "<item><title>One</title></item></channel></rss>";
+const QByteArray kPodcast =
+    "<?xml version=\"1.0\"?><rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">"
+    "<channel><title>Tide Talk</title><itunes:summary>Talk</itunes:summary></channel></rss>";
+const QByteArray kAtomWithoutTitle =
+    "<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>x</title></entry></feed>";
+const QByteArray kHtml = "<html><body><p>Not a feed<br></body></html>";
+
+struct Harness {
+  Harness() : context(home.paths(), home.userStore(), messages) {
+    home.write(QStringLiteral("feeds.fdb"), kDatabase);
+  }
+  QByteArray database() const { return home.read(QStringLiteral("feeds.fdb")); }
+  std::unique_ptr<frmAddFeed> addFeed(const QString& category = {}) {
+    auto dialog = std::make_unique<frmAddFeed>(context, [this] { ++reloads; });
+    dialog->categoryName = category;
+    dialog->connectivityTest = [] { return true; };
+    dialog->Form_Load();
+    return dialog;
+  }
+
+  TempHome home;
+  ScriptedMessages messages;
+  AppContext context;
+  int reloads = 0;
+};
+
+}  // namespace
+
+class FeedDialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void categoryAddRefusesBlankAndAllowsTwins() {
+    Harness h;
+    frmCategory dialog(h.context, frmCategory::AddMode, QString(), [&h] { ++h.reloads; });
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Add/Edit Category"));
+    QCOMPARE(dialog.btnOK()->text(), QStringLiteral("Add Category"));
+    const QByteArray before = h.database();
+    dialog.txtCategoryName()->setText(QStringLiteral("   "));
+    dialog.btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Category Name?")});
+    QCOMPARE(h.messages.last().text, QStringLiteral("Please specify Name of Category."));
+    QCOMPARE(h.database(), before);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+    // Return in the box is the OK button; an existing name makes a second category.
+    dialog.show();
+    dialog.txtCategoryName()->setText(QStringLiteral("News"));
+    QTest::keyClick(dialog.txtCategoryName(), Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(h.reloads, 1);
+    QStringList names;
+    mCategories(h.context.paths, h.messages).LoadCategories(names);
+    QCOMPARE(names, (QStringList{"News", "Tech", "News"}));
+  }
+
+  void categoryEditRenamesWithTheTreeRules() {
+    struct Case {
+      const char* typed;
+      const char* title;  // message expected, "" for none
+      bool closes;
+      QStringList names;
+    };
+    const Case cases[] = {
+        {"  ", "Category Name?", false, {"News", "Tech"}},
+        {"news", "", true, {"News", "Tech"}},  // unchanged (case aside): nothing written
+        {"Tech", "Category Exists!", false, {"News", "Tech"}},
+        {"World", "", true, {"World", "Tech"}},
+    };
+    for (const Case& c : cases) {
+      Harness h;
+      frmCategory dialog(h.context, frmCategory::EditMode, QStringLiteral("News"), [&h] { ++h.reloads; });
+      QCOMPARE(dialog.btnOK()->text(), QStringLiteral("Save Details"));
+      QCOMPARE(dialog.txtCategoryName()->text(), QStringLiteral("News"));
+      dialog.txtCategoryName()->setText(QLatin1String(c.typed));
+      dialog.btnOK()->click();
+      QCOMPARE(h.messages.empty() ? QString() : h.messages.last().title, QLatin1String(c.title));
+      QCOMPARE(dialog.result() == QDialog::Accepted, c.closes);
+      QStringList names;
+      mCategories(h.context.paths, h.messages).LoadCategories(names);
+      QCOMPARE(names, c.names);
+      QCOMPARE(h.reloads, QString(c.typed) == "World" ? 1 : 0);
+    }
+  }
+
+  void addFeedDetectsTypeAndStores_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("rss") << kRss << 0 << QStringLiteral("Harbour News");
+    QTest::newRow("podcast") << kPodcast << 2 << QStringLiteral("Tide Talk");
+    QTest::newRow("atom without title keeps the box") << kAtomWithoutTitle << 1 << QStringLiteral("typed by hand");
+  }
+
+  void addFeedDetectsTypeAndStores() {
+    QFETCH(QByteArray, body);
+    QFETCH(int, type);
+    QFETCH(QString, title);
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = body});
+    auto dialog = h.addFeed(QStringLiteral("Tech"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Add New Feed ..."));
+    QCOMPARE(dialog->cmbCategories()->currentText(), QStringLiteral("Tech"));
+    QVERIFY(!dialog->fmDetails()->isVisibleTo(dialog.get()));
+    dialog->txtChannel()->setText(QStringLiteral("typed by hand"));
+    dialog->txtURL()->setText(server.url(QStringLiteral("/feed.xml")).toString());
+    dialog->btnOK()->click();
+    QVERIFY2(h.messages.empty(), qPrintable(h.messages.titles().join(", ")));
+    QCOMPARE(int(dialog->TypeOfFeed()), type);
+    QCOMPARE(dialog->stage(), QStringLiteral("ok"));
+    QCOMPARE(dialog->btnOK()->text(), QStringLiteral("OK"));
+    QVERIFY(!dialog->txtURL()->isEnabled());
+    QVERIFY(dialog->btnCancel()->isEnabled());
+    QVERIFY(dialog->fmDetails()->isVisibleTo(dialog.get()));
+    QCOMPARE(dialog->txtChannel()->text(), title);
+    QCOMPARE(server.requests().front().header("cache-control"), QByteArray("no-cache"));
+
+    dialog->btnOK()->click();
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(h.reloads, 1);
+    const QByteArray db = h.database();
+    QVERIFY(db.contains(QStringLiteral("name=\"%1\" type=\"%2\"").arg(title).arg(type).toUtf8()));
+    QVERIFY(db.contains(server.url(QStringLiteral("/feed.xml")).toString().toUtf8()));
+  }
+
+  void addFeedFailuresStayInTheFirstStage_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("blank address") << QString() << QStringLiteral("Feed URL?");
+    QTest::newRow("7-second server") << QStringLiteral("/slow") << QStringLiteral("Timeout Error!");
+    QTest::newRow("html page") << QStringLiteral("/page.html") << QStringLiteral("Invalid Feed Data Format!");
+    QTest::newRow("xml but no feed") << QStringLiteral("/error.xml") << QStringLiteral("Feed Type Not Supported!");
+  }
+
+  void addFeedFailuresStayInTheFirstStage() {
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/slow"), {.body = kRss, .delayMs = 7000});
+    server.route(QStringLiteral("/page.html"), {.body = kHtml, .contentType = "text/html"});
+    server.route(QStringLiteral("/error.xml"), {.body = "<error><code>42</code></error>"});
+    auto dialog = h.addFeed();
+    const QByteArray before = h.database();
+    dialog->txtURL()->setText(path.isEmpty() ? QStringLiteral("  ") : server.url(path).toString());
+    dialog->btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList{title});
+    QCOMPARE(dialog->stage(), QStringLiteral("proceed"));
+    QCOMPARE(dialog->btnOK()->text(), QStringLiteral("Proceed..."));
+    QVERIFY(dialog->txtURL()->isEnabled());
+    QVERIFY(dialog->btnCancel()->isEnabled());
+    QVERIFY(!dialog->fmDetails()->isVisibleTo(dialog.get()));
+    QCOMPARE(h.database(), before);
+  }
+
+  void typedCategoryIsCreatedAndTwoAddsMakeTwoFeeds() {
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = kRss});
+    for (int round = 0; round < 2; ++round) {
+      auto dialog = h.addFeed();
+      QCOMPARE(dialog->cmbCategories()->currentIndex(), -1);
+      dialog->txtURL()->setText(server.url(QStringLiteral("/feed.xml")).toString());
+      dialog->btnOK()->click();
+      dialog->cmbCategories()->setEditText(QStringLiteral("Harbour.Local"));
+      dialog->btnOK()->click();
+      QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
+    QStringList names;
+    mCategories(h.context.paths, h.messages).LoadCategories(names);
+    QCOMPARE(names, (QStringList{"News", "Tech", "Harbour.Local"}));
+    QCOMPARE(h.database().count("Harbour News"), 2);
+    QVERIFY(h.messages.empty());
+  }
+
+  void blankCategoryIsRefused() {
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = kRss});
+    auto dialog = h.addFeed();
+    dialog->txtURL()->setText(server.url(QStringLiteral("/feed.xml")).toString());
+    dialog->btnOK()->click();
+    const QByteArray before = h.database();
+    dialog->btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Failed to Create Category!")});
+    QCOMPARE(h.database(), before);
+    QVERIFY(dialog->result() != QDialog::Accepted);
+  }
+
+  void editModeKeepsTheCategoryAndRewritesInPlace() {
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/daily.xml"), {.body = kRss});
+    frmAddFeed dialog(h.context, [&h] { ++h.reloads; });
+    dialog.EditMode = 1;
+    dialog.FeedID = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    dialog.categoryName = QStringLiteral("News");
+    dialog.txtChannel()->setText(QStringLiteral("Daily"));
+    dialog.txtURL()->setText(server.url(QStringLiteral("/daily.xml")).toString());
+    dialog.connectivityTest = [] { return true; };
+    dialog.Form_Load();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Feed Details ..."));
+    QVERIFY(!dialog.cmbCategories()->isEnabled());
+    QCOMPARE(dialog.cmbCategories()->currentText(), QStringLiteral("News"));
+    dialog.btnOK()->click();
+    QCOMPARE(dialog.txtChannel()->text(), QStringLiteral("Harbour News"));  // the feed's own title replaces it
+    dialog.txtChannel()->setText(QStringLiteral("Daily Harbour"));
+    dialog.btnOK()->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const std::optional<FeedRecord> feed =
+        mFeeds(h.context.paths, h.messages).FindFeed(QStringLiteral("11111111-2222-3333-4444-555555555555"));
+    QVERIFY(feed.has_value());
+    QCOMPARE(feed->name, QStringLiteral("Daily Harbour"));
+    QCOMPARE(feed->category, QStringLiteral("News"));
+    QCOMPARE(feed->url, server.url(QStringLiteral("/daily.xml")).toString());
+  }
+
+  void offlineCancelledLeavesTheDialogAsItWas() {
+    Harness h;
+    auto dialog = h.addFeed();
+    dialog->connectivityTest = [] { return false; };
+    h.messages.answerRetryCancel(false);
+    dialog->txtURL()->setText(QStringLiteral("http://127.0.0.1:9/feed.xml"));
+    dialog->btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Failed to access Internet!")});
+    QCOMPARE(dialog->stage(), QStringLiteral("proceed"));
+  }
+};
+
+QTEST_MAIN(FeedDialogsTest)
+#include "FeedDialogsTest.moc"
