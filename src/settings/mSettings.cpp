@@ -205,20 +205,22 @@ Status mSettings::SaveSchedulerSettings(bool showMessage) {
   ini.SetINIFile(configFile_, kBufferSize);
   const QString operation = QStringLiteral("SaveSchedulerSettings");
   int step = 1;
+  // The section is removed and written anew at the end of the file, as a
+  // fresh save always did; one write for all keys keeps a long schedule list
+  // fast and never leaves half a list behind.
   Status status = ini.DeleteSection(kSchdl);
-  const std::pair<const char*, QString> values[] = {{"ena", QString::number(schedulerEnabled)},
-                                                    {"frq", QString::number(interval)},
-                                                    {"alr", QString::number(notify)},
-                                                    {"snd", QString::number(playSound)},
-                                                    {"sfl", soundFile}};
-  for (const auto& [key, value] : values) {
-    if (!status) break;
-    ++step;
-    status = ini.WriteINI(kSchdl, QString::fromLatin1(key), value);
+  QList<IniEntry> entries = {{QStringLiteral("ena"), QString::number(schedulerEnabled)},
+                             {QStringLiteral("frq"), QString::number(interval)},
+                             {QStringLiteral("alr"), QString::number(notify)},
+                             {QStringLiteral("snd"), QString::number(playSound)},
+                             {QStringLiteral("sfl"), soundFile}};
+  entries.reserve(entries.size() + scheduleList.size());
+  for (qsizetype i = 0; i < scheduleList.size(); ++i) {
+    entries.push_back({QStringLiteral("s_") + QString::number(i + 1), formatScheduleEntry(scheduleList[i])});
   }
-  for (qsizetype i = 0; status && i < scheduleList.size(); ++i) {
-    step = 10;
-    status = ini.WriteINI(kSchdl, QStringLiteral("s_") + QString::number(i + 1), formatScheduleEntry(scheduleList[i]));
+  if (status) {
+    step = 2;
+    status = ini.WriteSection(kSchdl, entries);
   }
   if (status) {
     step = 20;
