@@ -38,9 +38,7 @@ const QByteArray kAtomWithoutTitle =
 const QByteArray kHtml = "<html><body><p>Not a feed<br></body></html>";
 
 struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) {
-    home.write(QStringLiteral("feeds.fdb"), kDatabase);
-  }
+  Harness() : context(home.paths(), home.userStore(), messages) { home.write(QStringLiteral("feeds.fdb"), kDatabase); }
   QByteArray database() const { return home.read(QStringLiteral("feeds.fdb")); }
   std::unique_ptr<frmAddFeed> addFeed(const QString& category = {}) {
     auto dialog = std::make_unique<frmAddFeed>(context, [this] { ++reloads; });

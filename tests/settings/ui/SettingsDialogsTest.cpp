@@ -1,0 +1,176 @@
+#include "app/AppContext.h"
+#include "settings/ui/frmAppSettings.h"
+#include "settings/ui/frmEmailSettings.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace tidewell;
+using tidewell::test::ScriptedMessages;
+using tidewell::test::TempHome;
+
+namespace {
+
+struct Harness {
+  Harness() : context(home.paths(), home.userStore(), messages) {
+    context.settings.setAutostartFolder(home.file(QStringLiteral("autostart")));
+  }
+  // The settings as a fresh load from AppCfg.cfg sees them.
+  mSettings reloaded() {
+    mSettings s(context.paths, messages);
+    s.setAutostartFolder(home.file(QStringLiteral("autostart")));
+    s.LoadEmailSettings();
+    s.LoadAppSettings();
+    return s;
+  }
+  TempHome home;
+  ScriptedMessages messages;
+  AppContext context;
+};
+
+void fill(frmEmailSettings& d, const QStringList& values) {
+  QLineEdit* boxes[] = {d.txtSMTP(), d.txtPort(), d.txtUsername(), d.txtPassword(), d.txtFromName(), d.txtFromEmail()};
+  for (int i = 0; i < 6; ++i) boxes[i]->setText(values.value(i));
+}
+
+}  // namespace
+
+class SettingsDialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void emailRequiredFieldsInOrder_data() {
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<bool>("auth");
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QString>("message");
+    const QStringList full{"smtp.example.org", "25", "me", "secret", "Reader", "me@example.org"};
+    QStringList noServer = full;
+    noServer[0] = "   ";
+    noServer[5] = "";
+    QStringList noUser = full;
+    noUser[2] = "";
+    noUser[3] = "";
+    QStringList noSender = full;
+    noSender[4] = " ";
+    QTest::newRow("server first") << noServer << false << "txtSMTP"
+                                  << "Please specify SMTP Email Server Name.";
+    QTest::newRow("user with authentication")
+        << noUser << true << "txtUsername"
+        << "Please specify User Name to Authenticate your SMTP Email account. This is the same User name that you "
+           "use to check your Email Inbox online.";
+    QTest::newRow("sender name") << noSender << false << "txtFromName"
+                                 << "Please specify \"From Name\". This will appear in Recipients' Inbox as \"Email "
+                                    "Sender's Name\".";
+  }
+
+  void emailRequiredFieldsInOrder() {
+    QFETCH(QStringList, values);
+    QFETCH(bool, auth);
+    QFETCH(QString, focused);
+    QFETCH(QString, message);
+    Harness h;
+    frmEmailSettings dialog(h.context);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    fill(dialog, values);
+    dialog.chkAuth()->setChecked(auth);
+    dialog.btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Required Field is Empty!")});
+    QCOMPARE(h.messages.last().text, message);
+    QCOMPARE(h.messages.last().icon, MessageIcon::Exclamation);
+    QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+    QVERIFY(!QFile::exists(h.context.settings.configFile()));
+  }
+
+  void emailSavesWithoutCredentialsWhenAuthenticationIsOff() {
+    Harness h;
+    frmEmailSettings dialog(h.context);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Email Settings"));
+    QVERIFY(!dialog.txtUsername()->isEnabled());
+    fill(dialog, {"smtp.example.org", "587", "", "", "Reader", "me@example.org"});
+    dialog.btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Done!")});
+    QCOMPARE(h.messages.last().text, QStringLiteral("Email Settings are Successfully Saved!"));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const mSettings s = h.reloaded();
+    QCOMPARE(s.smtpServer, QStringLiteral("smtp.example.org"));
+    QCOMPARE(s.smtpPort, QStringLiteral("587"));
+    QCOMPARE(s.smtpAuth, qint16(0));
+    QCOMPARE(s.senderEmail, QStringLiteral("me@example.org"));
+
+    // Reopened, the dialog shows what was saved; authentication enables its fields.
+    frmEmailSettings again(h.context);
+    QCOMPARE(again.txtPort()->text(), QStringLiteral("587"));
+    again.chkAuth()->click();
+    QVERIFY(again.txtUsername()->isEnabled());
+    QVERIFY(again.txtPassword()->isEnabled());
+    fill(again, {"smtp.example.org", "587", "me", "p4ss", "Reader", "me@example.org"});
+    again.btnOK()->click();
+    const mSettings t = h.reloaded();
+    QCOMPARE(t.smtpAuth, qint16(1));
+    QCOMPARE(t.smtpUser, QStringLiteral("me"));
+    QCOMPARE(t.smtpPassword, QStringLiteral("p4ss"));
+  }
+
+  void portTakesDigitsOnly() {
+    Harness h;
+    frmEmailSettings dialog(h.context);
+    dialog.show();
+    dialog.txtPort()->clear();
+    QTest::keyClicks(dialog.txtPort(), QStringLiteral("2a5-x"));
+    QCOMPARE(dialog.txtPort()->text(), QStringLiteral("25"));
+    QTest::keyClick(dialog.txtPort(), Qt::Key_Backspace);
+    QCOMPARE(dialog.txtPort()->text(), QStringLiteral("2"));
+  }
+
+  void cancelStoresNothing() {
+    Harness h;
+    frmEmailSettings email(h.context);
+    fill(email, {"smtp.example.org", "25", "", "", "Reader", "me@example.org"});
+    email.btnCancel()->click();
+    frmAppSettings app(h.context);
+    app.optClose(0)->setChecked(true);
+    app.btnCancel()->click();
+    QVERIFY(!QFile::exists(h.context.settings.configFile()));
+    QVERIFY(h.messages.empty());
+  }
+
+  void appSettingsFreshDefaultsAndSave() {
+    Harness h;
+    frmAppSettings dialog(h.context);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Application Settings"));
+    QVERIFY(!dialog.chkStartup()->isChecked());
+    QVERIFY(dialog.optClose(1)->isChecked());
+    QVERIFY(!dialog.optClose(0)->isChecked());
+    dialog.optClose(0)->click();
+    dialog.chkStartup()->setChecked(true);
+    dialog.btnOK()->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const mSettings s = h.reloaded();
+    QCOMPARE(s.closeExits, qint16(1));
+    QCOMPARE(s.closeMinimizes, qint16(0));
+    QCOMPARE(s.startWithSystem, qint16(1));
+    QVERIFY(!QDir(h.home.file(QStringLiteral("autostart"))).isEmpty());
+
+    frmAppSettings again(h.context);
+    QVERIFY(again.optClose(0)->isChecked());
+    QVERIFY(again.chkStartup()->isChecked());
+    again.chkStartup()->setChecked(false);
+    again.optClose(1)->click();
+    again.btnOK()->click();
+    const mSettings t = h.reloaded();
+    QCOMPARE(t.closeExits, qint16(0));
+    QCOMPARE(t.closeMinimizes, qint16(1));
+    QVERIFY(QDir(h.home.file(QStringLiteral("autostart"))).isEmpty());
+  }
+};
+
+QTEST_MAIN(SettingsDialogsTest)
+#include "SettingsDialogsTest.moc"
