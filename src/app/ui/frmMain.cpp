@@ -60,6 +60,7 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
   resize(1180, 760);
   setDockOptions(QMainWindow::AnimatedDocks);
   urlOpener = [](const QString& target) { return OpenUrl(target); };
+  runModal = [](QDialog& dialog) { return dialog.exec(); };
   scheduler_.setNetworkManager(network_);
   notifier_ = std::make_unique<DesktopNotifier>(context_.languages);
   scheduler_.setNotifier(notifier_.get());
@@ -261,7 +262,11 @@ void frmMain::Form_Unload() {
 void frmMain::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !unloading_) {
-    AddToSystemTray();
+    // After the state change has run its course: showMinimized() shows the
+    // window again right after this event, which would undo the hide.
+    QTimer::singleShot(0, &lifetime_, [this] {
+      if ((windowState() & Qt::WindowMinimized) && !unloading_ && !inTray_) AddToSystemTray();
+    });
   }
 }
 
@@ -480,7 +485,7 @@ void frmMain::mnuFileItem_Click() { close(); }
 void frmMain::mnuCatNew_Click() {
   frmCategory dialog(
       context_, frmCategory::AddMode, QString(), [this] { mnuCatRefresh_Click(); }, this);
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuCatEdit_Click() {
@@ -488,7 +493,7 @@ void frmMain::mnuCatEdit_Click() {
   if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
   frmCategory dialog(
       context_, frmCategory::EditMode, node->text(0), [this] { mnuCatRefresh_Click(); }, this);
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuCatDel_Click() {
@@ -523,7 +528,7 @@ void frmMain::mnuFeedsAdd_Click() {
   }
   dialog.connectivityTest = connectivityTest;
   dialog.Form_Load();
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuFeedsEdit_Click() {
@@ -539,7 +544,7 @@ void frmMain::mnuFeedsEdit_Click() {
   dialog.txtURL()->setText(feed.url);
   dialog.connectivityTest = connectivityTest;
   dialog.Form_Load();
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuFeedsDel_Click() {
@@ -555,17 +560,17 @@ void frmMain::mnuFeedsDel_Click() {
 
 void frmMain::mnuToolsEmailSettings_Click() {
   frmEmailSettings dialog(context_, this);
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuToolsSchedule_Click() {
   frmScheduler dialog(context_, this);
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuToolsAppSettings_Click() {
   frmAppSettings dialog(context_, this);
-  dialog.exec();
+  runModal(dialog);
 }
 
 void frmMain::mnuToolsSendByEmail_Click() { mnuFeedItemEmail_Click(); }
@@ -589,7 +594,7 @@ void frmMain::showLanguageWindow(bool modal) {
   };
   if (modal) {
     frmLanguage dialog(context_, apply, this);
-    dialog.exec();
+    runModal(dialog);
     return;
   }
   auto* window = new frmLanguage(context_, apply, this);
@@ -599,7 +604,7 @@ void frmMain::showLanguageWindow(bool modal) {
 
 bool frmMain::confirmClose() {
   frmConfirmClose dialog(context_, this);
-  dialog.exec();
+  runModal(dialog);
   return dialog.result();
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -94,6 +95,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   std::function<bool()> connectivityTest;
   // The scheduled check: the scheduler's run unless replaced (tests).
   std::function<void()> scheduledCheck;
+  // Runs a modal dialog (exec()); tests record or drive the dialogs instead.
+  std::function<int(QDialog&)> runModal;
   // Appends a text to the scheduler log.
   std::function<void(const QString&)> scheduleLogWriter;
 

@@ -10,6 +10,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -43,6 +44,11 @@ struct Harness {
     };
     window->scheduleLogWriter = [this](const QString& text) { log << text; };
     window->connectivityTest = [] { return true; };
+    // Modal dialogs (the first-run language window ...) are recorded, not run.
+    window->runModal = [this](QDialog& dialog) {
+      modals << dialog.objectName();
+      return int(QDialog::Rejected);
+    };
   }
   void load() { window->Form_Load(); }
 
@@ -52,6 +58,7 @@ struct Harness {
   std::unique_ptr<frmMain> window;
   QStringList opened;
   QStringList log;
+  QStringList modals;
 };
 
 QByteArray slowFeed() {

@@ -1,0 +1,217 @@
+#include "app/AppContext.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/SystemTray.h"
+#include "app/ui/frmConfirmClose.h"
+#include "app/ui/frmMain.h"
+#include "feeddb/ui/CategoryTreeWidget.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace tidewell;
+using tidewell::test::ScriptedMessages;
+using tidewell::test::TempHome;
+
+namespace {
+
+struct Harness {
+  explicit Harness(bool trayAvailable = true) : context(home.paths(), home.userStore(), messages) {
+    context.userStore.setUserValue("Settings", "Language", "English");
+    context.userStore.setUserValue("Settings", "showHelp", "0");
+    context.settings.setAutostartFolder(home.file("autostart"));
+    window = std::make_unique<frmMain>(context);
+    window->urlOpener = [this](const QString& url) {
+      opened << url;
+      return true;
+    };
+    window->scheduleLogWriter = [](const QString&) {};
+    window->runModal = [this](QDialog& dialog) {
+      modals << dialog.objectName();
+      return answer ? answer(dialog) : int(QDialog::Rejected);
+    };
+    window->systemTray().availabilityTest = [trayAvailable] { return trayAvailable; };
+    window->Form_Load();
+    window->show();
+  }
+  MainMenus& menus() { return window->menus(); }
+
+  TempHome home;
+  ScriptedMessages messages;
+  AppContext context;
+  std::unique_ptr<frmMain> window;
+  QStringList opened;
+  QStringList modals;
+  std::function<int(QDialog&)> answer;
+};
+
+// Answers the close confirmation with the given boxes and button.
+std::function<int(QDialog&)> confirm(bool alwaysClose, bool dontShow, int button) {
+  return [=](QDialog& dialog) {
+    auto* c = qobject_cast<frmConfirmClose*>(&dialog);
+    if (c == nullptr) return int(QDialog::Rejected);
+    c->chkAlwaysClose()->setChecked(alwaysClose);
+    c->chkDontShow()->setChecked(dontShow);
+    c->btnOK(button)->click();
+    return c->result() ? 1 : 0;
+  };
+}
+
+}  // namespace
+
+class TrayAndCloseTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void trayMenuInOrderWithSeparators() {
+    Harness h;
+    QStringList names;
+    for (QAction* action : h.menus().mnuSysTray->actions()) {
+      names << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    QCOMPARE(names, (QStringList{"Show", "-", "Add New Feed", "-", "Email Settings", "Scheduler Settings",
+                                 "Application Settings", "-", "Help File", "Contact Us", "Visit Product Website", "-",
+                                 "Close"}));
+    QCOMPARE(h.menus().mnuSysTray->defaultAction(), h.menus().mnuSysTrayShow);
+  }
+
+  void minimisingGoesToTheTrayWithOneBalloon() {
+    Harness h;
+    SystemTray& tray = h.window->systemTray();
+    QVERIFY(tray.oSysTray() == nullptr);
+    h.window->showMinimized();
+    QTRY_VERIFY(h.window->inSystemTray());
+    QVERIFY(!h.window->isVisible());
+    QVERIFY(tray.oSysTray() != nullptr);
+    QCOMPARE(tray.oSysTray()->toolTip(), QStringLiteral("Tidewell"));
+    QCOMPARE(tray.balloonsShown(), 1);
+
+    // Show, then Hide, from the tray: the icon stays throughout.
+    h.window->HandleSystrayMenu("show");
+    QVERIFY(h.window->isVisible());
+    QVERIFY(!(h.window->windowState() & Qt::WindowMinimized));
+    QCOMPARE(h.menus().mnuSysTrayShow->text(), QStringLiteral("Hide"));
+    h.window->HandleSystrayMenu("show");
+    QVERIFY(!h.window->isVisible());
+    QCOMPARE(h.menus().mnuSysTrayShow->text(), QStringLiteral("Show"));
+    QVERIFY(tray.oSysTray() != nullptr);
+
+    // A second trip to the tray hides the window without another balloon.
+    h.window->HandleSystrayMenu("show");
+    h.window->AddToSystemTray();
+    QVERIFY(!h.window->isVisible());
+    QCOMPARE(tray.balloonsShown(), 1);
+    QCOMPARE(h.menus().mnuSysTrayShow->text(), QStringLiteral("Show"));
+  }
+
+  void withoutANotificationAreaTheWindowStaysMinimised() {
+    Harness h(false);
+    h.window->showMinimized();
+    QTest::qWait(20);
+    QVERIFY(h.window->isVisible());
+    QVERIFY(h.window->isMinimized());
+    QVERIFY(!h.window->inSystemTray());
+    QVERIFY(h.window->systemTray().oSysTray() == nullptr);
+  }
+
+  void trayCommandsOpenTheirWindows() {
+    Harness h;
+    h.window->HandleSystrayMenu("email_settings");
+    h.window->HandleSystrayMenu("scheduler_settings");
+    h.window->HandleSystrayMenu("app_settings");
+    h.window->HandleSystrayMenu("add_feed");
+    h.window->HandleSystrayMenu("no_such_command");
+    QCOMPARE(h.modals, (QStringList{"frmEmailSettings", "frmScheduler", "frmAppSettings", "frmAddFeed"}));
+    h.window->HandleSystrayMenu("help_email");
+    h.window->HandleSystrayMenu("help_website");
+    QCOMPARE(h.opened.size(), 2);
+    QVERIFY(h.opened[0].startsWith("mailto:"));
+    QVERIFY(h.opened[1].startsWith("http"));
+    // The menu items reach the same commands.
+    h.modals.clear();
+    h.menus().mnuSysTraySchedule->trigger();
+    h.menus().mnuToolsEmailSettings->trigger();
+    h.menus().mnuCatNew->trigger();
+    h.menus().cmdSettings->click();
+    QCOMPARE(h.modals, (QStringList{"frmScheduler", "frmEmailSettings", "frmCategory", "frmAppSettings"}));
+  }
+
+  void addFeedNeedsASelectedNode() {
+    Harness h;
+    h.window->tvCategories()->setCurrentItem(nullptr);
+    h.window->tvCategories()->clearSelection();
+    h.window->systemTray().prepareMenu();
+    QVERIFY(!h.menus().mnuSysTrayAddFeed->isEnabled());
+    h.window->tvCategories()->setCurrentItem(h.window->tvCategories()->rootItem());
+    emit h.menus().mnuSysTray->aboutToShow();
+    QVERIFY(h.menus().mnuSysTrayAddFeed->isEnabled());
+  }
+
+  void confirmationWritesItsSettings_data() {
+    QTest::addColumn<bool>("alwaysClose");
+    QTest::addColumn<bool>("dontShow");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("keep running, remind") << false << false << 1 << false;
+    QTest::newRow("keep running, no reminder") << false << true << 1 << false;
+    QTest::newRow("close now, always close") << true << false << 0 << true;
+    QTest::newRow("keep running, always close") << true << true << 1 << false;
+  }
+
+  void confirmationWritesItsSettings() {
+    QFETCH(bool, alwaysClose);
+    QFETCH(bool, dontShow);
+    QFETCH(int, button);
+    QFETCH(bool, closes);
+    Harness h;
+    h.context.settings.SetConfirmClose(true);
+    h.answer = confirm(alwaysClose, dontShow, button);
+    QSignalSpy unloaded(h.window.get(), &frmMain::unloaded);
+    h.window->close();
+    QCOMPARE(h.modals, QStringList{"frmConfirmClose"});
+    QCOMPARE(unloaded.count(), closes ? 1 : 0);
+    if (!closes) QTRY_VERIFY(h.window->inSystemTray());
+    mSettings saved(h.context.paths, h.messages);
+    saved.LoadAppSettings();
+    QCOMPARE(saved.GetConfirmClose(), !dontShow);
+    QCOMPARE(saved.closeExits, qint16(alwaysClose ? 1 : 0));
+    QCOMPARE(saved.closeMinimizes, qint16(alwaysClose ? 0 : 1));
+  }
+
+  void confirmationShowsTheStoredCloseSetting() {
+    Harness h;
+    h.context.settings.closeExits = 1;
+    h.context.settings.closeMinimizes = 0;
+    QVERIFY(h.context.settings.SaveAppSettings(false).ok());
+    frmConfirmClose dialog(h.context);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Confirm Close"));
+    QVERIFY(dialog.chkAlwaysClose()->isChecked());
+    QVERIFY(!dialog.chkDontShow()->isChecked());
+    QCOMPARE(dialog.btnOK(0)->text(), QStringLiteral("Close Now!"));
+    QCOMPARE(dialog.btnOK(1)->text(), QStringLiteral("Keep Running"));
+  }
+
+  void closeFromTheTrayAsksFirst() {
+    Harness h;
+    h.context.settings.SetConfirmClose(true);
+    h.answer = confirm(false, false, 0);
+    QSignalSpy unloaded(h.window.get(), &frmMain::unloaded);
+    h.window->AddToSystemTray();
+    h.menus().mnuSysTrayExit->trigger();
+    QCOMPARE(h.modals, QStringList{"frmConfirmClose"});
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(h.window->systemTray().oSysTray() == nullptr);
+  }
+};
+
+QTEST_MAIN(TrayAndCloseTest)
+#include "TrayAndCloseTest.moc"
