@@ -28,13 +28,23 @@ bool isOutline(pugi::xml_node node) {
   return node.type() == pugi::node_element && std::strcmp(node.name(), "outline") == 0;
 }
 
-// Every feed under a folder, at any depth, in document order.
+// Every feed under a folder, at any depth, in document order. Walked without
+// recursion: a list nested a hundred thousand outlines deep must not exhaust
+// the stack.
 void collectFeeds(pugi::xml_node folder, std::vector<OpmlFeed>& feeds) {
-  for (pugi::xml_node child = folder.first_child(); child; child = child.next_sibling()) {
-    if (!isOutline(child)) continue;
-    const QString url = attribute(child, "xmlUrl");
-    if (!url.isEmpty()) feeds.push_back({label(child), url});
-    collectFeeds(child, feeds);
+  pugi::xml_node current = folder.first_child();
+  while (current) {
+    if (isOutline(current)) {
+      const QString url = attribute(current, "xmlUrl");
+      if (!url.isEmpty()) feeds.push_back({label(current), url});
+      if (current.first_child()) {
+        current = current.first_child();
+        continue;
+      }
+    }
+    while (current != folder && !current.next_sibling()) current = current.parent();
+    if (current == folder) break;
+    current = current.next_sibling();
   }
 }
 
