@@ -265,8 +265,13 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
   if (!found) return false;
 
   bool changed = false;
+  // The list reads the id and the status by position, so the status written
+  // is the second attribute; an item without attributes first gets its empty
+  // id back, else the new status would become its id.
   auto setStatus = [&](const char* value) {
-    pugi::xml_attribute status = found.attribute("status");
+    pugi::xml_attribute id = found.first_attribute();
+    if (!id) id = found.append_attribute("id");
+    pugi::xml_attribute status = id.next_attribute();
     if (!status) status = found.append_attribute("status");
     if (std::strcmp(status.value(), value) != 0) {
       status.set_value(value);
