@@ -26,13 +26,16 @@ QString upperFirst(QString text) {
 }
 
 // The text between open and close inside [from, to), or a null string when
-// open is not there. A missing close takes the rest of the range.
+// open is not there. A missing close takes the rest of the range. Both tags
+// are looked for inside the range only: searching on to the end of the file
+// for every group made a file of many unclosed groups take minutes.
 QString between(const QString& text, const QString& open, const QString& close, qsizetype from, qsizetype to) {
-  const qsizetype start = text.indexOf(open, from, Qt::CaseInsensitive);
-  if (start < 0 || start >= to) return {};
+  const QStringView range = QStringView(text).first(to);
+  const qsizetype start = range.indexOf(open, from, Qt::CaseInsensitive);
+  if (start < 0) return {};
   const qsizetype begin = start + open.size();
-  qsizetype end = text.indexOf(close, begin, Qt::CaseInsensitive);
-  if (end < 0 || end > to) end = to;
+  qsizetype end = range.indexOf(close, begin, Qt::CaseInsensitive);
+  if (end < 0) end = to;
   return text.mid(begin, end - begin);
 }
 
@@ -52,8 +55,9 @@ QList<Group> languageGroups(const QString& text) {
     const qsizetype start = text.indexOf(kGroupOpen, pos, Qt::CaseInsensitive);
     if (start < 0) break;
     const qsizetype next = text.indexOf(kGroupOpen, start + kGroupOpen.size(), Qt::CaseInsensitive);
-    qsizetype end = text.indexOf(kGroupClose, start, Qt::CaseInsensitive);
-    if (end < 0 || (next >= 0 && end > next)) end = next >= 0 ? next : text.size();
+    const qsizetype limit = next >= 0 ? next : text.size();
+    qsizetype end = QStringView(text).first(limit).indexOf(kGroupClose, start, Qt::CaseInsensitive);
+    if (end < 0) end = limit;
     groups.append({between(text, kNameOpen, kNameClose, start, end).trimmed(), start, end});
     pos = end;
   }
