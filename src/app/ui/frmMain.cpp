@@ -278,7 +278,8 @@ void frmMain::AddToSystemTray() {
 
 void frmMain::HandleSystrayMenu(const QString& action) {
   if (action == QLatin1String("show")) {
-    if (menus_->mnuSysTrayShow->text() == QLatin1String("Show")) {
+    // The window's own state decides: the item's caption may be translated.
+    if (!isVisible() || inTray_) {
       menus_->mnuSysTrayShow->setText(QStringLiteral("Hide"));
       inTray_ = false;
       setWindowState(windowState() & ~Qt::WindowMinimized);
