@@ -24,8 +24,8 @@ frmConfirmClose::frmConfirmClose(AppContext& context, QWidget* parent) : QDialog
   QLabel* lblInfo[4];
   for (int i = 0; i < 4; ++i) {
     lblInfo[i] = new QLabel(texts[i], this);
-    lblInfo[i]->setObjectName(QStringLiteral("lblInfo"));
-    lblInfo[i]->setProperty(WindowLocalizer::kIndexProperty, i);
+    // One name per label: labels are translated by name alone.
+    lblInfo[i]->setObjectName(QStringLiteral("lblInfo%1").arg(i));
     lblInfo[i]->setWordWrap(true);
   }
   QFont bold = lblInfo[0]->font();
@@ -63,7 +63,7 @@ frmConfirmClose::frmConfirmClose(AppContext& context, QWidget* parent) : QDialog
   layout->addLayout(note);
   layout->addSpacing(6);
   layout->addLayout(buttons);
-  setFixedWidth(460);
+  setFixedWidth(540);
   Form_Load();
 }
 

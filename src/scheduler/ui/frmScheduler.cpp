@@ -65,8 +65,8 @@ frmScheduler::frmScheduler(AppContext& context, QWidget* parent) : QDialog(paren
                                   QStringLiteral("Step 3: Configure Scheduler ... ")};
   for (int i = 0; i < 2; ++i) {
     fmContainer_[i] = new QGroupBox(groupTitles[i], this);
-    fmContainer_[i]->setObjectName(QStringLiteral("fmContainer"));
-    fmContainer_[i]->setProperty(WindowLocalizer::kIndexProperty, i);
+    // One name per group: group titles are translated by name alone.
+    fmContainer_[i]->setObjectName(QStringLiteral("fmContainer%1").arg(i));
   }
 
   lstSources_ = makeList(fmContainer_[0], "lstSources");

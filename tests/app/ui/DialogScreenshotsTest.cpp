@@ -1,0 +1,133 @@
+#include "app/AppContext.h"
+#include "app/ui/frmConfirmClose.h"
+#include "feeddb/ui/frmAddFeed.h"
+#include "feeddb/ui/frmCategory.h"
+#include "l10n/ui/frmLanguage.h"
+#include "scheduler/ui/DesktopNotifier.h"
+#include "scheduler/ui/frmNotification.h"
+#include "scheduler/ui/frmScheduler.h"
+#include "settings/ui/frmAppSettings.h"
+#include "settings/ui/frmEmailSettings.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempHome.h"
+#include "support/TestHttpServer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace tidewell;
+using tidewell::test::ScriptedMessages;
+using tidewell::test::TempHome;
+using tidewell::test::TestHttpServer;
+
+namespace {
+
+const QByteArray kDatabase =
+    "<categories>"
+    "<category name=\"Harbour\"><feed name=\"Coastal Gazette\" type=\"0\" id=\"11111111-2222-3333-4444-555555555555\">"
+    "http://127.0.0.1/gazette.xml</feed>"
+    "<feed name=\"Tide Talk\" type=\"2\" id=\"BBBBBBBB-CCCC-DDDD-EEEE-FFFFFFFFFFFF\">http://127.0.0.1/talk.xml</feed>"
+    "</category>"
+    "<category name=\"Tech\"><feed name=\"Gadget Weekly\" type=\"1\" id=\"66666666-7777-8888-9999-AAAAAAAAAAAA\">"
+    "http://127.0.0.1/gadgets.xml</feed>"
+    "<feed name=\"Open Source Digest\" type=\"0\" id=\"22222222-7777-8888-9999-AAAAAAAAAAAA\">"
+    "http://127.0.0.1/digest.xml</feed></category>"
+    "</categories>";
+
+}  // namespace
+
+// Renders every dialog and the pop-up into PNGs for the README. Runs only
+// when TIDEWELL_SCREENSHOT_DIR names the folder to write to.
+class DialogScreenshotsTest : public QObject {
+  Q_OBJECT
+
+  QString dir_;
+
+  void save(QWidget* window, const QString& name) {
+    window->show();
+    QTest::qWait(50);
+    QVERIFY(window->grab().save(dir_ + QLatin1Char('/') + name));
+  }
+
+ private slots:
+  void initTestCase() {
+    dir_ = qEnvironmentVariable("TIDEWELL_SCREENSHOT_DIR");
+    if (dir_.isEmpty()) QSKIP("TIDEWELL_SCREENSHOT_DIR not set");
+    QApplication::setStyle(QStringLiteral("Fusion"));
+  }
+
+  void dialogs() {
+    TempHome home;
+    ScriptedMessages messages;
+    AppContext context(home.paths(), home.userStore(), messages);
+    context.settings.setAutostartFolder(home.file("autostart"));
+    home.write("feeds.fdb", kDatabase);
+
+    frmCategory category(context, frmCategory::AddMode, QString(), {});
+    category.txtCategoryName()->setText("Local News");
+    save(&category, "dialog-category.png");
+
+    TestHttpServer server;
+    server.route("/feed.xml", {.body = "<rss version=\"2.0\"><channel><title>Harbour Master's Log</title>"
+                                       "</channel></rss>"});
+    frmAddFeed addFeed(context, {});
+    addFeed.categoryName = "Harbour";
+    addFeed.connectivityTest = [] { return true; };
+    addFeed.Form_Load();
+    addFeed.txtURL()->setText(server.url("/feed.xml").toString());
+    addFeed.btnOK()->click();
+    save(&addFeed, "dialog-add-feed.png");
+
+    context.settings.schedulerEnabled = 1;
+    context.settings.interval = 2;
+    context.settings.notify = 1;
+    context.settings.playSound = 1;
+    context.settings.scheduleList = {
+        ScheduleEntry{{}, "http://127.0.0.1/gazette.xml", 0, "11111111-2222-3333-4444-555555555555", "Coastal Gazette"},
+        ScheduleEntry{{}, "http://127.0.0.1/gadgets.xml", 1, "66666666-7777-8888-9999-AAAAAAAAAAAA", "Gadget Weekly"}};
+    QVERIFY(context.settings.SaveSchedulerSettings(false).ok());
+    frmScheduler scheduler(context);
+    save(&scheduler, "dialog-scheduler.png");
+
+    frmEmailSettings email(context);
+    email.txtSMTP()->setText("smtp.example.org");
+    email.txtPort()->setText("587");
+    email.chkAuth()->setChecked(true);
+    email.txtUsername()->setText("reader");
+    email.txtPassword()->setText("secret");
+    email.txtFromName()->setText("Harbour Reader");
+    email.txtFromEmail()->setText("reader@example.org");
+    save(&email, "dialog-email-settings.png");
+
+    frmAppSettings app(context);
+    save(&app, "dialog-app-settings.png");
+
+    frmLanguage language(context, {});
+    save(&language, "dialog-language.png");
+
+    frmConfirmClose confirm(context);
+    save(&confirm, "dialog-confirm-close.png");
+
+    NewItemsNotification n;
+    n.lines = QStringList{"Coastal Gazette -- 3 New Items", "Gadget Weekly -- 1 New Items", "Tide Talk -- 2 New Items"};
+    n.transparencyPercentage = 10;
+    frmNotification* popup = DesktopNotifier::create(context.languages, n);
+    popup->workAreaOverride = QRect(0, 0, 1280, 760);
+    popup->show();
+    QVERIFY(QTest::qWaitFor([popup] { return !popup->tmrAnimate().isActive(); }, 5000));
+    QVERIFY(popup->grab().save(dir_ + "/notification.png"));
+    delete popup;
+
+    // The same dialog in German.
+    context.currentLanguage = "Deutsch";
+    frmScheduler german(context);
+    save(&german, "dialog-scheduler-de.png");
+  }
+};
+
+QTEST_MAIN(DialogScreenshotsTest)
+#include "DialogScreenshotsTest.moc"
