@@ -4,6 +4,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+#include <memory>
+
 namespace tidewell::test {
 
 namespace {
@@ -132,6 +135,8 @@ void TestHttpServer::send(QTcpSocket* socket, const Response& response) {
   for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
   if (response.chunked) {
     head += "Transfer-Encoding: chunked\r\n";
+  } else if (response.streamBytes >= 0) {
+    if (!response.unannounced) head += "Content-Length: " + QByteArray::number(response.streamBytes) + "\r\n";
   } else {
     const qint64 length = response.contentLength >= 0 ? response.contentLength : body.size();
     head += "Content-Length: " + QByteArray::number(length) + "\r\n";
@@ -139,8 +144,14 @@ void TestHttpServer::send(QTcpSocket* socket, const Response& response) {
   head += "Connection: close\r\n\r\n";
   socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n" + head);
 
+  if (response.streamBytes >= 0) {
+    stream(socket, response.streamBytes);
+    return;
+  }
   QByteArray payload;
-  if (response.chunked) {
+  if (!response.rawPayload.isEmpty()) {
+    payload = response.rawPayload;
+  } else if (response.chunked) {
     const int size = std::max(1, response.chunkSize);
     for (qsizetype at = 0; at < body.size(); at += size) {
       const QByteArray chunk = body.mid(at, size);
@@ -168,6 +179,24 @@ void TestHttpServer::send(QTcpSocket* socket, const Response& response) {
     if (socket->bytesToWrite() == 0) socket->disconnectFromHost();
   });
   if (socket->bytesToWrite() == 0) socket->disconnectFromHost();
+}
+
+void TestHttpServer::stream(QTcpSocket* socket, qint64 total) {
+  // Topped up from bytesWritten, so at most a few pieces wait in the socket's
+  // buffer whatever the total; a client that goes away ends the stream.
+  static const QByteArray piece(64 * 1024, 'x');
+  auto sent = std::make_shared<qint64>(0);
+  const auto topUp = [socket, sent, total] {
+    while (*sent < total && socket->bytesToWrite() < 4 * piece.size() &&
+           socket->state() == QAbstractSocket::ConnectedState) {
+      const qint64 size = std::min<qint64>(piece.size(), total - *sent);
+      socket->write(piece.constData(), size);
+      *sent += size;
+    }
+    if (*sent >= total && socket->bytesToWrite() == 0) socket->disconnectFromHost();
+  };
+  connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+  topUp();
 }
 
 }  // namespace tidewell::test

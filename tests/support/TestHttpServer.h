@@ -33,6 +33,8 @@ namespace tidewell::test {
 //   server.route("/loop", {.redirectTo = "/loop"});                     // 302 to itself
 //   server.route("/chunks", {.body = rssBytes, .chunked = true, .chunkSize = 64});
 //   server.route("/gone", {.status = 404, .body = "<html>..."});
+//   server.route("/huge", {.streamBytes = qint64(1) << 30});              // 1 GiB, made as the client reads
+//   server.route("/raw", {.rawPayload = "zz\r\nnot a chunk"});           // body bytes sent as given
 //   server.route("/dyn", {.handler = [](const TestHttpServer::Request& r) { ... return Response; }});
 //   QUrl url = server.url("/feed.xml");
 //
@@ -63,6 +65,13 @@ class TestHttpServer : public QObject {
     bool chunked = false;         // Transfer-Encoding: chunked instead of Content-Length
     int chunkSize = 1024;
     qint64 contentLength = -1;  // >= 0: announce this length whatever the body is (a lie, when it differs)
+    // >= 0: announce and send this many filler bytes, produced only as fast as
+    // the client takes them (never held in memory whole); body is ignored.
+    qint64 streamBytes = -1;
+    bool unannounced = false;  // with streamBytes: no Content-Length, the body ends when the connection closes
+    // Non-empty: sent verbatim after the headers instead of the (encoded) body,
+    // for malformed chunked encodings and the like.
+    QByteArray rawPayload;
     std::function<Response(const Request&)> handler;  // when set, computes the answer per request
   };
 
@@ -87,6 +96,7 @@ class TestHttpServer : public QObject {
   void onReadyRead(QTcpSocket* socket);
   void answer(QTcpSocket* socket, const Request& request);
   void send(QTcpSocket* socket, const Response& response);
+  void stream(QTcpSocket* socket, qint64 total);
 
   QTcpServer server_;
   QHash<QString, Response> routes_;

@@ -1,0 +1,150 @@
+// The data files survive the process dying at any moment, a full disk and a
+// read-only folder: each still loads and holds either its old or its new
+// content. The writing is done by crash_writer (tests/reliability/writer),
+// which journals what it is about to change and what it changed.
+
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace tidewell::test {
+namespace {
+
+QString writerProgram() { return TempHome::binDir() + "/crash_writer"; }
+
+struct WriterRun {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+WriterRun runWriter(const QStringList& args) {
+  QProcess process;
+  process.start(writerProgram(), args);
+  process.waitForFinished(60000);
+  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+// {"store": n, "feeds": n, "cfg": n} as the files are now; a file that does not
+// load fails the test.
+QMap<QString, long> versions(const QString& home) {
+  const WriterRun check = runWriter({home, "--check"});
+  EXPECT_EQ(check.exitCode, 0) << check.out.toStdString() << check.err.toStdString();
+  const QStringList words = check.out.simplified().split(' ');
+  QMap<QString, long> out;
+  for (qsizetype i = 0; i + 1 < words.size(); i += 2) out.insert(words[i], words[i + 1].toLong());
+  return out;
+}
+
+QMap<QString, QByteArray> snapshot(const QString& root) {
+  QMap<QString, QByteArray> files;
+  QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    files.insert(QDir(root).relativeFilePath(path), file.readAll());
+  }
+  return files;
+}
+
+TEST(CrashSafety, EveryFileHoldsItsOldOrNewContentAfterAKill) {
+  QTemporaryDir home;
+  constexpr int kKills = 60;
+  QElapsedTimer clock;
+  clock.start();
+  QMap<QString, long> at = {{"store", 0}, {"feeds", 0}, {"cfg", 0}};
+  int kills = 0;
+  int changed = 0;
+  while (kills < kKills && clock.elapsed() < 90000) {
+    QProcess writer;
+    writer.setStandardOutputFile(home.filePath("journal.txt"));
+    writer.start(writerProgram(), {home.path() + "/app"});
+    ASSERT_TRUE(writer.waitForStarted());
+    QThread::msleep(QRandomGenerator::global()->bounded(80, 700));
+    writer.kill();
+    writer.waitForFinished();
+    ++kills;
+
+    QFile journalFile(home.filePath("journal.txt"));
+    journalFile.open(QIODevice::ReadOnly);
+    const QStringList journal = QString::fromUtf8(journalFile.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QMap<QString, long> now = versions(home.path() + "/app");
+    for (const QString& file : {QString("store"), QString("feeds"), QString("cfg")}) {
+      SCOPED_TRACE(QString("kill %1, %2").arg(kills).arg(file).toStdString());
+      long begun = at[file];
+      long done = at[file];
+      for (const QString& line : journal) {
+        const QStringList parts = line.split(' ');
+        if (parts.value(1) != file) continue;
+        (parts[0] == "begin" ? begun : done) = parts.value(2).toLong();
+      }
+      ASSERT_TRUE(now.contains(file));
+      EXPECT_TRUE(now[file] == done || now[file] == begun)
+          << "holds " << now[file] << ", last done " << done << ", last begun " << begun;
+      if (now[file] != at[file]) ++changed;
+      at[file] = now[file];
+    }
+  }
+  EXPECT_GE(kills, 20);
+  // The kills were not all before the first write.
+  EXPECT_GT(changed, 0);
+  RecordProperty("kills", kills);
+}
+
+// The limit stops every save part way (the files are larger than it).
+constexpr int kFileSizeLimit = 100;
+
+void prepare(const QString& home) {
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(runWriter({home, "--once"}).exitCode, 0);
+}
+
+TEST(CrashSafety, FullDiskReportsAndLosesNothing) {
+  QTemporaryDir root;
+  const QString home = root.path() + "/app";
+  prepare(home);
+  const QMap<QString, QByteArray> before = snapshot(home);
+  const WriterRun run = runWriter({home, "--once", "--fsize", QString::number(kFileSizeLimit)});
+  EXPECT_EQ(snapshot(home), before);
+  // feeds.fdb's operation reports at its edge; the settings say they could not save.
+  EXPECT_TRUE(run.err.contains("AddFeed Function")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("AppCfg.cfg") || run.err.contains("ettings")) << run.err.toStdString();
+  const QMap<QString, long> now = versions(home);
+  EXPECT_EQ(now.value("store"), 4);
+  EXPECT_EQ(now.value("feeds"), 3);
+  EXPECT_EQ(now.value("cfg"), 3);
+}
+
+TEST(CrashSafety, ReadOnlyFolderReportsAndLosesNothing) {
+  QTemporaryDir root;
+  const QString home = root.path() + "/app";
+  prepare(home);
+  const QMap<QString, QByteArray> before = snapshot(home);
+  // Root ignores permissions, so the writer drops to nobody; nobody must reach the folder.
+  ::chmod(root.path().toLocal8Bit().constData(), 0755);
+  ::chmod(home.toLocal8Bit().constData(), 0555);
+  ::chmod((home + "/Data").toLocal8Bit().constData(), 0555);
+  const WriterRun run = runWriter({home, "--once", "--as-nobody"});
+  ::chmod(home.toLocal8Bit().constData(), 0755);
+  ::chmod((home + "/Data").toLocal8Bit().constData(), 0755);
+  if (run.exitCode == 4) GTEST_SKIP() << "cannot drop to the nobody user here";
+  EXPECT_EQ(snapshot(home), before);
+  EXPECT_TRUE(run.err.contains("AddFeed Function")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("AppCfg.cfg") || run.err.contains("ettings")) << run.err.toStdString();
+}
+
+}  // namespace
+}  // namespace tidewell::test
