@@ -126,6 +126,12 @@ frmScheduler::frmScheduler(AppContext& context, QWidget* parent) : QDialog(paren
 void frmScheduler::Form_Load() {
   WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
   setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
+  // List entries are not controls: their translations are looked up here.
+  for (int i = 0; i < cmbInterval_->count(); ++i) {
+    const QString text =
+        context_.languages.getCaption(clsLanguages::arrayKey(objectName(), cmbInterval_->objectName(), i));
+    if (!text.isEmpty()) cmbInterval_->setItemText(i, text);
+  }
   fillSources();
   fillSchedule();
 }

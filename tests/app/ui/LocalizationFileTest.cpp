@@ -19,6 +19,7 @@
 #include "support/TempHome.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QGroupBox>
@@ -163,6 +164,7 @@ class LocalizationFileTest : public QObject {
     QCOMPARE(scheduler->objectName(), QStringLiteral("frmScheduler"));
     QCOMPARE(scheduler->windowTitle(), QStringLiteral("Zeitplaner"));
     QCOMPARE(scheduler->findChild<QPushButton*>("btnCancel")->text(), QStringLiteral("Abbrechen"));
+    QCOMPARE(scheduler->findChild<QComboBox*>("cmbInterval")->itemText(5), QStringLiteral("Jede Stunde"));
     QCOMPARE(all.main->menus().mnuSysTrayExit->text(), QStringLiteral("Beenden"));
   }
 };
