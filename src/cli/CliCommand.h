@@ -30,9 +30,10 @@ struct CliCommand {
 const std::vector<CliCommand>& commandTable();
 
 // Output helpers shared by the commands.
-void printOut(const QString& line);  // line + "\n" on stdout, UTF-8
-void printErr(const QString& line);  // line + "\n" on stderr, UTF-8
-int usageError(const CliCommand& command);  // prints "usage: tidewell-cli <usage>", returns kExitUsage
+void printOut(const QString& line);          // line + "\n" on stdout, UTF-8
+void printErr(const QString& line);          // line + "\n" on stderr, UTF-8
+int usageError(const CliCommand& command);   // prints "usage: tidewell-cli <usage>", returns kExitUsage
+int usageError(const QString& commandName);  // the same, by the command's name in the table
 
 }  // namespace cli
 }  // namespace tidewell

@@ -11,18 +11,11 @@ namespace tidewell::cli {
 
 namespace {
 
-int usage(const QString& name) {
-  for (const auto& command : commandTable()) {
-    if (command.name == name) return usageError(command);
-  }
-  return kExitUsage;
-}
-
 // A default no stored value can hold: tells a missing key from an empty one.
 const QString kMissing = QStringLiteral("\x01\x02missing");
 
 int configGet(AppContext& context, const QStringList& args) {
-  if (args.size() != 2) return usage(QStringLiteral("config"));
+  if (args.size() != 2) return usageError(QStringLiteral("config"));
   mINI ini;
   ini.SetINIFile(context.paths.appCfg(), mSettings::kBufferSize);
   const Result<QString> value = ini.ReadINI(args[0], args[1], kMissing);
@@ -40,7 +33,7 @@ int configGet(AppContext& context, const QStringList& args) {
 
 int configSet(AppContext& context, const QStringList& args) {
   if (args.size() != 3 || args[0].trimmed().isEmpty() || args[1].trimmed().isEmpty()) {
-    return usage(QStringLiteral("config"));
+    return usageError(QStringLiteral("config"));
   }
   mINI ini;
   ini.SetINIFile(context.paths.appCfg(), mSettings::kBufferSize);
@@ -121,7 +114,7 @@ int scheduleEnable(AppContext& context, const QStringList& args) {
       for (int i = 0; i < mSettings::kIntervalCount; ++i) {
         printErr(QStringLiteral("  %1  %2").arg(i).arg(mSettings::intervalTexts()[i]));
       }
-      return usage(QStringLiteral("schedule"));
+      return usageError(QStringLiteral("schedule"));
     }
   }
   mSettings& settings = context.settings;
@@ -157,15 +150,15 @@ int scheduleDisable(AppContext& context) {
 }  // namespace
 
 int runConfig(AppContext& context, const QStringList& args) {
-  if (args.isEmpty()) return usage(QStringLiteral("config"));
+  if (args.isEmpty()) return usageError(QStringLiteral("config"));
   const QString verb = args.first();
   if (verb == QLatin1String("get")) return configGet(context, args.mid(1));
   if (verb == QLatin1String("set")) return configSet(context, args.mid(1));
-  return usage(QStringLiteral("config"));
+  return usageError(QStringLiteral("config"));
 }
 
 int runSchedule(AppContext& context, const QStringList& args) {
-  if (args.isEmpty()) return usage(QStringLiteral("schedule"));
+  if (args.isEmpty()) return usageError(QStringLiteral("schedule"));
   const QString verb = args.first();
   const QStringList rest = args.mid(1);
   if (verb == QLatin1String("list") && rest.isEmpty()) return scheduleList(context);
@@ -173,7 +166,7 @@ int runSchedule(AppContext& context, const QStringList& args) {
   if (verb == QLatin1String("remove") && rest.size() == 1) return scheduleRemove(context, rest.first());
   if (verb == QLatin1String("enable")) return scheduleEnable(context, rest);
   if (verb == QLatin1String("disable") && rest.isEmpty()) return scheduleDisable(context);
-  return usage(QStringLiteral("schedule"));
+  return usageError(QStringLiteral("schedule"));
 }
 
 }  // namespace tidewell::cli

@@ -21,13 +21,6 @@ namespace tidewell::cli {
 
 namespace {
 
-int usage(const QString& name) {
-  for (const auto& command : commandTable()) {
-    if (command.name == name) return usageError(command);
-  }
-  return kExitUsage;
-}
-
 QString jsonString(const QString& text) {
   QString out;
   out.reserve(text.size() + 2);
@@ -81,14 +74,14 @@ int runParse(AppContext&, const QStringList& args) {
     if (args[i] == QLatin1String("--type") && i + 1 < args.size()) {
       type = args[++i];
     } else if (args[i].startsWith(QLatin1String("--")) || !fileName.isEmpty()) {
-      return usage(QStringLiteral("parse"));
+      return usageError(QStringLiteral("parse"));
     } else {
       fileName = args[i];
     }
   }
   if (fileName.isEmpty() ||
       !(type == QLatin1String("rss") || type == QLatin1String("atom") || type == QLatin1String("auto"))) {
-    return usage(QStringLiteral("parse"));
+    return usageError(QStringLiteral("parse"));
   }
   QByteArray bytes;
   if (!readInput(fileName, bytes)) {
@@ -138,12 +131,12 @@ int runAddFeed(AppContext& context, const QStringList& args) {
       name = args[++i];
       haveName = true;
     } else if (args[i].startsWith(QLatin1String("--")) || !url.isEmpty()) {
-      return usage(QStringLiteral("add-feed"));
+      return usageError(QStringLiteral("add-feed"));
     } else {
       url = args[i];
     }
   }
-  if (url.isEmpty() || category.isEmpty()) return usage(QStringLiteral("add-feed"));
+  if (url.isEmpty() || category.isEmpty()) return usageError(QStringLiteral("add-feed"));
   if (util::IsBlank(url)) {
     context.messages.showMessage(QStringLiteral("Please specify Feed URL."), QStringLiteral("Feed URL?"),
                                  MessageIcon::Exclamation);
@@ -177,7 +170,7 @@ int runAddFeed(AppContext& context, const QStringList& args) {
 }
 
 int runItems(AppContext& context, const QStringList& args) {
-  if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) return usage(QStringLiteral("items"));
+  if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) return usageError(QStringLiteral("items"));
   const ItemStore store(context.paths.itemStore(args[0]));
   const std::optional<StoredItems> stored = store.LoadStoredItems(context.messages);
   if (!stored) return kExitFailed;

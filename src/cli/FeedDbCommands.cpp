@@ -20,13 +20,6 @@ namespace tidewell::cli {
 
 namespace {
 
-int usage(const QString& name) {
-  for (const auto& command : commandTable()) {
-    if (command.name == name) return usageError(command);
-  }
-  return kExitUsage;
-}
-
 // Passes messages on and counts them, so a command can tell an operation that
 // failed silently (nothing found) from one that has already said why.
 class CountingMessages : public UserMessages {
@@ -114,7 +107,7 @@ QString typeLabel(int image) {
 int runList(AppContext& context, const QStringList& args) {
   QStringList options;
   const auto rest = positional(args, {QStringLiteral("--json")}, &options);
-  if (!rest || !rest->isEmpty()) return usage(QStringLiteral("list"));
+  if (!rest || !rest->isEmpty()) return usageError(QStringLiteral("list"));
   CategoryTree tree;
   if (!mCategories(context.paths, context.messages).LoadCategories(tree)) return kExitFailed;
 
@@ -147,7 +140,7 @@ int runList(AppContext& context, const QStringList& args) {
 
 int runAddCategory(AppContext& context, const QStringList& args) {
   const auto rest = positional(args, {}, nullptr);
-  if (!rest || rest->size() != 1) return usage(QStringLiteral("add-category"));
+  if (!rest || rest->size() != 1) return usageError(QStringLiteral("add-category"));
   const QString& name = rest->at(0);
   // The category dialog's rule: a blank name is refused, a repeated one is not.
   if (util::IsBlank(name)) {
@@ -160,7 +153,7 @@ int runAddCategory(AppContext& context, const QStringList& args) {
 
 int runRenameCategory(AppContext& context, const QStringList& args) {
   const auto rest = positional(args, {}, nullptr);
-  if (!rest || rest->size() != 2) return usage(QStringLiteral("rename-category"));
+  if (!rest || rest->size() != 2) return usageError(QStringLiteral("rename-category"));
   const QString& oldName = rest->at(0);
   const QString& newName = rest->at(1);
   switch (CategoryTreeEditor(context.paths, context.messages).RenameCategory(oldName, newName)) {
@@ -176,7 +169,7 @@ int runRenameCategory(AppContext& context, const QStringList& args) {
 
 int runDeleteCategory(AppContext& context, const QStringList& args) {
   const auto rest = positional(args, {}, nullptr);
-  if (!rest || rest->size() != 1) return usage(QStringLiteral("delete-category"));
+  if (!rest || rest->size() != 1) return usageError(QStringLiteral("delete-category"));
   CountingMessages messages(context.messages);
   if (mCategories(context.paths, messages).DeleteCategory(rest->at(0))) return kExitOk;
   if (messages.count() == 0) {
@@ -188,7 +181,7 @@ int runDeleteCategory(AppContext& context, const QStringList& args) {
 int runMoveFeed(AppContext& context, const QStringList& args) {
   QStringList options;
   const auto rest = positional(args, {QStringLiteral("--yes")}, &options);
-  if (!rest || rest->size() != 2) return usage(QStringLiteral("move-feed"));
+  if (!rest || rest->size() != 2) return usageError(QStringLiteral("move-feed"));
   const std::optional<FeedRecord> feed = findFeed(context, QStringLiteral("move-feed"), rest->at(0));
   if (!feed) return kExitFailed;
   // The tree only lets a feed be dropped on a category it shows, under the
@@ -213,7 +206,7 @@ int runMoveFeed(AppContext& context, const QStringList& args) {
 
 int runDeleteFeed(AppContext& context, const QStringList& args) {
   const auto rest = positional(args, {}, nullptr);
-  if (!rest || rest->size() != 1) return usage(QStringLiteral("delete-feed"));
+  if (!rest || rest->size() != 1) return usageError(QStringLiteral("delete-feed"));
   const std::optional<FeedRecord> feed = findFeed(context, QStringLiteral("delete-feed"), rest->at(0));
   if (!feed) return kExitFailed;
   return finish(mFeeds(context.paths, context.messages).DeleteFeed(*feed));

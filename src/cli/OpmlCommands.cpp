@@ -12,19 +12,12 @@ namespace tidewell::cli {
 
 namespace {
 
-int usage(const QString& name) {
-  for (const auto& command : commandTable()) {
-    if (command.name == name) return usageError(command);
-  }
-  return kExitUsage;
-}
-
 bool plainArgument(const QStringList& args) { return args.size() == 1 && !args[0].startsWith(QLatin1String("--")); }
 
 }  // namespace
 
 int runImportOpml(AppContext& context, const QStringList& args) {
-  if (!plainArgument(args)) return usage(QStringLiteral("import-opml"));
+  if (!plainArgument(args)) return usageError(QStringLiteral("import-opml"));
   QFile file(args[0]);
   if (!file.open(QIODevice::ReadOnly)) {
     printErr(QStringLiteral("tidewell-cli: cannot read ") + args[0]);
@@ -67,7 +60,7 @@ int runImportOpml(AppContext& context, const QStringList& args) {
 }
 
 int runExportOpml(AppContext& context, const QStringList& args) {
-  if (!plainArgument(args)) return usage(QStringLiteral("export-opml"));
+  if (!plainArgument(args)) return usageError(QStringLiteral("export-opml"));
   Result<OpmlOutline> outline = OpmlDocument::FromFeedsDb(context.paths.feedsDb(), context.messages);
   if (!outline) return kExitFailed;
   OpmlOutline list = std::move(outline).value();

@@ -12,21 +12,12 @@
 
 namespace tidewell::cli {
 
-namespace {
-
-int usage(const QString& name) {
-  for (const auto& command : commandTable()) {
-    if (command.name == name) return usageError(command);
-  }
-  return kExitUsage;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int runCheck(AppContext& context, const QStringList& args) {
   QList<ScheduleEntry> entries;
   for (const QString& id : args) {
-    if (id.startsWith(QLatin1String("--"))) return usage(QStringLiteral("check"));
+    if (id.startsWith(QLatin1String("--"))) return usageError(QStringLiteral("check"));
   }
   if (!args.isEmpty()) {
     mFeeds feeds(context.paths, context.messages);

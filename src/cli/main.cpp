@@ -59,12 +59,13 @@ int main(int argc, char* argv[]) {
   for (const auto& command : cli::commandTable()) {
     if (command.name != name) continue;
     const QString programFolder = QCoreApplication::applicationDirPath();
-    AppPaths paths = home.isEmpty() ? AppPaths::forProgram(programFolder)
-                                    : AppPaths(QDir(home).absolutePath(), programFolder);
+    AppPaths paths =
+        home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths(QDir(home).absolutePath(), programFolder);
     StderrMessages messages;
     AppContext context(std::move(paths), UserStore(qEnvironmentVariable("TIDEWELL_SETTINGS_DIR")), messages);
     return command.run(context, args);
   }
-  cli::printErr(QStringLiteral("tidewell-cli: unknown command ") + name + QStringLiteral(" (--help lists the commands)"));
+  cli::printErr(QStringLiteral("tidewell-cli: unknown command ") + name +
+                QStringLiteral(" (--help lists the commands)"));
   return cli::kExitUsage;
 }

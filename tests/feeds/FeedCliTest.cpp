@@ -1,5 +1,6 @@
 #include "core/clsMD5.h"
 #include "feeds/ItemStore.h"
+#include "support/CliRunner.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
 
@@ -7,7 +8,6 @@
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -15,40 +15,10 @@
 namespace tidewell {
 namespace {
 
+using test::CliRun;
+using test::runCli;
 using test::TempHome;
 using test::TestHttpServer;
-
-struct CliRun {
-  int exitCode = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-// Runs tidewell-cli while this thread's event loop keeps serving the local
-// test server (a blocking wait would starve it).
-CliRun runCli(const QStringList& args, const QByteArray& input = {}, int timeoutMs = 60000) {
-  QProcess process;
-  QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-  QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  process.start(TempHome::binDir() + QStringLiteral("/tidewell-cli"), args);
-  if (!input.isNull()) {
-    process.write(input);
-    process.closeWriteChannel();
-  }
-  loop.exec();
-  CliRun run;
-  if (process.state() != QProcess::NotRunning) {
-    process.kill();
-    process.waitForFinished();
-    return run;
-  }
-  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = process.readAllStandardOutput();
-  run.err = process.readAllStandardError();
-  return run;
-}
 
 QByteArray fixture(const QString& name) {
   QFile file(TempHome::testDataDir() + QStringLiteral("/feeds/") + name);

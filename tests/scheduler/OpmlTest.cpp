@@ -1,4 +1,5 @@
 #include "SchedulerFixture.h"
+#include "support/CliRunner.h"
 
 #include "feeddb/OpmlDocument.h"
 #include "feeddb/mCategories.h"
@@ -7,37 +8,10 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTimer>
 
 namespace tidewell::test {
 namespace {
-
-struct CliRun {
-  int exitCode = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-CliRun runCli(const QStringList& args) {
-  QProcess process;
-  QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-  QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  process.start(TempHome::binDir() + QStringLiteral("/tidewell-cli"), args);
-  loop.exec();
-  CliRun run;
-  if (process.state() != QProcess::NotRunning) {
-    process.kill();
-    process.waitForFinished();
-    return run;
-  }
-  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = process.readAllStandardOutput();
-  run.err = process.readAllStandardError();
-  return run;
-}
 
 QByteArray podcastFeed(const QString& title) {
   return "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel><title>" +

@@ -1,42 +1,14 @@
 #include "SchedulerFixture.h"
+#include "support/CliRunner.h"
 
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 
 #include <QEventLoop>
-#include <QProcess>
 #include <QTimer>
 
 namespace tidewell::test {
 namespace {
-
-struct CliRun {
-  int exitCode = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-// Runs tidewell-cli while this thread's event loop keeps serving the local
-// test server.
-CliRun runCli(const QStringList& args, int timeoutMs = 60000) {
-  QProcess process;
-  QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-  QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  process.start(TempHome::binDir() + QStringLiteral("/tidewell-cli"), args);
-  loop.exec();
-  CliRun run;
-  if (process.state() != QProcess::NotRunning) {
-    process.kill();
-    process.waitForFinished();
-    return run;
-  }
-  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = process.readAllStandardOutput();
-  run.err = process.readAllStandardError();
-  return run;
-}
 
 using SchedulerCli = SchedulerFixture;
 
