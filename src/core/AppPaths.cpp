@@ -35,9 +35,7 @@ AppPaths AppPaths::forProgram(const QString& programFolder) {
   return AppPaths(resolveAppFolder(programFolder, home), programFolder);
 }
 
-QString AppPaths::file(const QString& name) const {
-  return QDir::toNativeSeparators(QDir(appFolder_).filePath(name));
-}
+QString AppPaths::file(const QString& name) const { return QDir::toNativeSeparators(QDir(appFolder_).filePath(name)); }
 
 QString AppPaths::shipped(const QString& name) const {
   const QString own = QDir(appFolder_).filePath(name);
@@ -47,7 +45,9 @@ QString AppPaths::shipped(const QString& name) const {
 }
 
 QString AppPaths::dataFolder() const { return file(QStringLiteral("Data")); }
-QString AppPaths::itemStore(const QString& feedId) const { return file(QStringLiteral("Data/") + feedId + QStringLiteral(".fdb")); }
+QString AppPaths::itemStore(const QString& feedId) const {
+  return file(QStringLiteral("Data/") + feedId + QStringLiteral(".fdb"));
+}
 QString AppPaths::feedsDb() const { return file(QStringLiteral("feeds.fdb")); }
 QString AppPaths::defaultFdb() const { return shipped(QStringLiteral("default.fdb")); }
 QString AppPaths::appCfg() const { return file(QStringLiteral("AppCfg.cfg")); }

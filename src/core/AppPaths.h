@@ -27,20 +27,20 @@ class AppPaths {
   // A shipped file: the application folder's copy, or the program folder's.
   QString shipped(const QString& name) const;
 
-  QString dataFolder() const;                     // Data
+  QString dataFolder() const;                      // Data
   QString itemStore(const QString& feedId) const;  // Data/<id>.fdb
-  QString feedsDb() const;                        // feeds.fdb
-  QString defaultFdb() const;                     // default.fdb (shipped)
-  QString appCfg() const;                         // AppCfg.cfg
-  QString viewTpl() const;                        // view.tpl (shipped)
-  QString emailTpl() const;                       // email.tpl (shipped)
-  QString previewTmp() const;                     // ~preview.tmp
-  QString notifyWav() const;                      // notify.wav (shipped)
-  QString scheduleLog() const;                    // schedule.log
-  QString localization() const;                   // Localization.txt (shipped, or downloaded)
-  QString localizationTarget() const;             // where a downloaded Localization.txt goes
-  QString helpFile() const;                       // Help.html (shipped)
-  QString debugXml() const;                       // Debug.xml
+  QString feedsDb() const;                         // feeds.fdb
+  QString defaultFdb() const;                      // default.fdb (shipped)
+  QString appCfg() const;                          // AppCfg.cfg
+  QString viewTpl() const;                         // view.tpl (shipped)
+  QString emailTpl() const;                        // email.tpl (shipped)
+  QString previewTmp() const;                      // ~preview.tmp
+  QString notifyWav() const;                       // notify.wav (shipped)
+  QString scheduleLog() const;                     // schedule.log
+  QString localization() const;                    // Localization.txt (shipped, or downloaded)
+  QString localizationTarget() const;              // where a downloaded Localization.txt goes
+  QString helpFile() const;                        // Help.html (shipped)
+  QString debugXml() const;                        // Debug.xml
 
  private:
   QString appFolder_;

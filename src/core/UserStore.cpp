@@ -14,8 +14,8 @@ std::unique_ptr<QSettings> open(const QString& folder, const QString& app, bool 
     const QString name = machine ? QStringLiteral("machine.ini") : QStringLiteral("user.ini");
     return std::make_unique<QSettings>(QDir(folder).filePath(name), QSettings::IniFormat);
   }
-  return std::make_unique<QSettings>(QSettings::IniFormat, machine ? QSettings::SystemScope : QSettings::UserScope,
-                                     app, app);
+  return std::make_unique<QSettings>(QSettings::IniFormat, machine ? QSettings::SystemScope : QSettings::UserScope, app,
+                                     app);
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ QByteArray TempHome::read(const QString& name) const {
 QString TempHome::sourceDir() { return envOr("TIDEWELL_SOURCE_DIR", QStringLiteral(TIDEWELL_TEST_SOURCE_DIR)); }
 QString TempHome::testDataDir() { return sourceDir() + QStringLiteral("/tests/data"); }
 QString TempHome::binDir() { return envOr("TIDEWELL_BIN_DIR", QStringLiteral(TIDEWELL_TEST_BIN_DIR)); }
-QString TempHome::corpusDir() { return envOr("TIDEWELL_CORPUS_DIR", sourceDir() + QStringLiteral("/../shared/corpus/feeds")); }
+QString TempHome::corpusDir() {
+  return envOr("TIDEWELL_CORPUS_DIR", sourceDir() + QStringLiteral("/../shared/corpus/feeds"));
+}
 
 }  // namespace tidewell::test
