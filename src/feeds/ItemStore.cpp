@@ -69,8 +69,11 @@ Status saveStore(StoreDocument& store, const QString& path) {
     first.attribute("encoding").set_value("UTF-8");
   }
   QDir().mkpath(QFileInfo(path).absolutePath());
+  // Unbuffered, so a short write (full disk) shows in write()'s count: a
+  // failed flush inside commit() would not stop the rename of a truncated
+  // file. pugixml hands over its output in large pieces of its own.
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     return Status::failure({1, QStringLiteral("ItemStore"), file.errorString()});
   }
   FileWriter writer;
