@@ -147,8 +147,10 @@ Status save(const QString& fileName, const QStringList& lines, const QString& li
     text += lineBreak;
   }
   const QByteArray bytes = text.toUtf8();
+  // Unbuffered, so a short write (full disk) shows in write()'s count: a
+  // failed flush inside commit() would not stop the rename of a truncated file.
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
     return Status::failure({0, kSource, file.errorString()});
   }
   return Status::success();
