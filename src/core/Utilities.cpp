@@ -122,8 +122,10 @@ bool IsBlank(const QString& text) {
 }
 
 bool WriteTextFile(const QString& path, const QString& text, UserMessages* messages) {
+  // Unbuffered, so a short write (full disk) shows in write()'s count: a
+  // failed flush inside commit() would not stop the rename of a truncated file.
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     reportFailure(messages, file.errorString());
     return false;
   }
