@@ -204,11 +204,12 @@ Status mSettings::SaveSchedulerSettings(bool showMessage) {
   mINI ini;
   ini.SetINIFile(configFile_, kBufferSize);
   const QString operation = QStringLiteral("SaveSchedulerSettings");
-  int step = 1;
-  // The section is removed and written anew at the end of the file, as a
-  // fresh save always did; one write for all keys keeps a long schedule list
-  // fast and never leaves half a list behind.
-  Status status = ini.DeleteSection(kSchdl);
+  int step = 2;
+  // One write replaces the whole section (the old list's keys go with it):
+  // removing the section first and writing it in a second save left the
+  // file without any schedule list when the second save failed (disk full).
+  // One write for all keys also keeps a long schedule list fast.
+  Status status = Status::success();
   QList<IniEntry> entries = {{QStringLiteral("ena"), QString::number(schedulerEnabled)},
                              {QStringLiteral("frq"), QString::number(interval)},
                              {QStringLiteral("alr"), QString::number(notify)},
@@ -218,10 +219,7 @@ Status mSettings::SaveSchedulerSettings(bool showMessage) {
   for (qsizetype i = 0; i < scheduleList.size(); ++i) {
     entries.push_back({QStringLiteral("s_") + QString::number(i + 1), formatScheduleEntry(scheduleList[i])});
   }
-  if (status) {
-    step = 2;
-    status = ini.WriteSection(kSchdl, entries);
-  }
+  if (status) status = ini.WriteSection(kSchdl, entries);
   if (status) {
     step = 20;
     const QString stored = readText(ini, kCheck, kConcurrency, QString::number(kDefaultDownloadConcurrency));
