@@ -24,6 +24,7 @@
 #include "settings/mSettings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 #include <pugixml.hpp>
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--as-nobody")) && (setgid(65534) != 0 || setuid(65534) != 0)) return 4;
   const bool once = args.contains(QStringLiteral("--once"));
 
+  QDir().mkpath(home);
   if (!QFile::exists(paths.feedsDb())) util::WriteTextFile(paths.feedsDb(), QString::fromUtf8(initialFeeds()));
   StderrMessages messages;
   ItemStore store(storePath);
@@ -135,6 +137,7 @@ int main(int argc, char** argv) {
       FeedItem item;
       item.title = QStringLiteral("item %1").arg(next);
       item.link = QStringLiteral("http://example.invalid/%1").arg(next);
+      item.id = ItemRef::fromLink(item.link).id;
       item.description = QString(200, QLatin1Char('d'));
       store.AddItemToStore(item);
     } else {
