@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
 
@@ -143,6 +144,23 @@ bool isItem(const pugi::xml_node& node) {
   return node.type() == pugi::node_element && std::strcmp(node.name(), "item") == 0;
 }
 
+// Held around one load-change-save of a store, so two instances of the
+// program (or a window and a scheduled check) working on the same feed do not
+// both append the same new items or undo each other's read marks. A lock left
+// by a killed process is stale and taken over. When no lock can be had (a
+// read-only folder), the operation goes on and meets the folder's own error.
+class StoreLock {
+ public:
+  explicit StoreLock(const QString& storePath) : lock_(storePath + QStringLiteral(".lock")) {
+    QDir().mkpath(QFileInfo(storePath).absolutePath());
+    lock_.setStaleLockTime(30000);
+    lock_.tryLock(10000);
+  }
+
+ private:
+  QLockFile lock_;
+};
+
 }  // namespace
 
 ItemRef ItemRef::fromLink(const QString& link) { return {clsMD5().GetMD5(link), 0}; }
@@ -164,6 +182,7 @@ void ItemStore::SplitStoredDate(const QString& stored, FeedItem& into) {
 }
 
 void ItemStore::AddItemToStore(const FeedItem& item) const {
+  const StoreLock lock(path_);
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::NotXml) return;
@@ -174,6 +193,7 @@ void ItemStore::AddItemToStore(const FeedItem& item) const {
 }
 
 void ItemStore::UpdateLatestMarker(const QString& latestId) const {
+  const StoreLock lock(path_);
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::NotXml) return;
@@ -233,6 +253,7 @@ bool ItemStore::ItemOperation(const QString& link, const QString& operation, boo
 
 bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool markRead, UserMessages& messages,
                               FeedItem* info, QString* latestId) const {
+  const StoreLock lock(path_);
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) {
@@ -312,11 +333,21 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
 
 MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& latestId,
                                      const CacheValidators* validators) const {
+  const StoreLock lock(path_);
   MergeResult result;
   result.latestId = latestId;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) createSkeleton(store, true);
+  // Another instance may have stored this feed's new items since the caller
+  // read the latest id: the walk starts from the one stored now.
+  if (state == LoadState::Loaded && store.data) {
+    if (const pugi::xml_node latest = FeedXml::child(store.data, "latest")) {
+      const QString stored = FeedXml::text(latest);
+      if (!isBlankLatest(stored)) result.latestId = stored;
+    }
+  }
+  const QString startId = result.latestId;
 
   // Ids already stored, wanted only while the latest id is blank.
   std::optional<QSet<QString>> known;
@@ -352,7 +383,7 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
     for (const FeedItem& item : result.addedItems) appendItem(store.items, item);
     changed = result.added > 0;
   }
-  if (store.data && (result.added > 0 || result.latestId != latestId)) {
+  if (store.data && (result.added > 0 || result.latestId != startId)) {
     setText(ensureLatest(store.data), result.latestId);
     changed = true;
   }
