@@ -4,12 +4,15 @@
 #include "app/ui/frmConfirmClose.h"
 #include "app/ui/frmMain.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
+#include "feeddb/ui/frmAddFeed.h"
+#include "feeddb/ui/frmCategory.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -143,6 +146,39 @@ class TrayAndCloseTest : public QObject {
     h.menus().mnuCatNew->trigger();
     h.menus().cmdSettings->click();
     QCOMPARE(h.modals, (QStringList{"frmScheduler", "frmEmailSettings", "frmCategory", "frmAppSettings"}));
+  }
+
+  void commandsPresetTheirDialogs() {
+    Harness h;
+    h.home.write("feeds.fdb",
+                 "<categories><category name=\"News\"><feed name=\"Daily\" type=\"1\" "
+                 "id=\"11111111-2222-3333-4444-555555555555\">http://127.0.0.1/daily.xml</feed></category>"
+                 "<category name=\"Tech\"/></categories>");
+    h.window->mnuCatRefresh_Click();
+    CategoryTreeWidget* tree = h.window->tvCategories();
+    QStringList seen;
+    h.answer = [&seen](QDialog& dialog) {
+      if (auto* add = qobject_cast<frmAddFeed*>(&dialog)) {
+        seen << QStringList{QString::number(add->EditMode), add->categoryName, add->FeedID, add->txtURL()->text(),
+                            add->txtChannel()->text()}
+                    .join('|');
+      } else if (auto* category = qobject_cast<frmCategory*>(&dialog)) {
+        seen << QString::number(category->Mode()) + '|' + category->txtCategoryName()->text();
+      }
+      return int(QDialog::Rejected);
+    };
+    tree->setCurrentItem(tree->findKey("11111111-2222-3333-4444-555555555555"));
+    h.menus().mnuFeedsAdd->trigger();
+    h.menus().mnuFeedsEdit->trigger();
+    tree->setCurrentItem(tree->findKey("cat_1"));
+    h.menus().mnuFeedsAdd->trigger();
+    h.menus().mnuCatEdit->trigger();
+    tree->setCurrentItem(tree->rootItem());
+    h.menus().mnuFeedsAdd->trigger();
+    h.menus().mnuCatEdit->trigger();  // the root is no category: nothing opens
+    QCOMPARE(seen,
+             (QStringList{"0|News|||", "1|News|11111111-2222-3333-4444-555555555555|http://127.0.0.1/daily.xml|Daily",
+                          "0|Tech|||", "1|Tech", "0||||"}));
   }
 
   void addFeedNeedsASelectedNode() {
