@@ -108,8 +108,12 @@ class TrayAndCloseTest : public QObject {
     QCOMPARE(h.menus().mnuSysTrayShow->text(), QStringLiteral("Show"));
     QVERIFY(tray.oSysTray() != nullptr);
 
+    // A double-click on the icon shows the window.
+    emit tray.oSysTray()->activated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(h.window->isVisible());
+    QVERIFY(!h.window->inSystemTray());
+
     // A second trip to the tray hides the window without another balloon.
-    h.window->HandleSystrayMenu("show");
     h.window->AddToSystemTray();
     QVERIFY(!h.window->isVisible());
     QCOMPARE(tray.balloonsShown(), 1);
