@@ -65,8 +65,11 @@ int runExportOpml(AppContext& context, const QStringList& args) {
   if (!outline) return kExitFailed;
   OpmlOutline list = std::move(outline).value();
   list.title = context.identity.programName + QStringLiteral(" Subscriptions");
+  // Unbuffered and the count checked, so a full disk fails the export
+  // instead of commit() renaming a truncated file over the old one.
   QSaveFile file(args[0]);
-  if (!file.open(QIODevice::WriteOnly) || file.write(OpmlDocument::Write(list)) < 0 || !file.commit()) {
+  const QByteArray bytes = OpmlDocument::Write(list);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
     printErr(QStringLiteral("tidewell-cli: cannot write ") + args[0]);
     return kExitFailed;
   }
