@@ -258,8 +258,10 @@ bool clsLanguages::appendEnglishGroup(const QList<QPair<QString, QString>>& entr
   if (current.exists() && current.open(QIODevice::ReadOnly)) existing = current.readAll();
   current.close();
 
+  // Unbuffered, so a short write (full disk) shows in write()'s count: a
+  // failed flush inside commit() would not stop the rename of a truncated file.
   QSaveFile file(target);
-  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
   const QByteArray bytes = existing + englishGroupText(entries).toUtf8();
   return file.write(bytes) == bytes.size() && file.commit();
 }
