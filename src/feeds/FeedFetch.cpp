@@ -24,10 +24,14 @@ bool stopsDownload(DownloadError error) {
 
 void WriteDebugXml(const QString& path, const QByteArray& body) {
   if (path.isEmpty()) return;
+  // Unbuffered and the counts checked: on a full disk the old copy stays
+  // rather than commit() renaming a truncated one into place.
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return;
-  file.write(body);
-  file.write("\n");
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
+  if (file.write(body) != body.size() || file.write("\n", 1) != 1) {
+    file.cancelWriting();
+    return;
+  }
   file.commit();
 }
 
