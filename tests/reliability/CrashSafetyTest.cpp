@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace tidewell::test {
@@ -158,6 +161,29 @@ TEST(CrashSafety, ReadOnlyFolderReportsAndLosesNothing) {
   EXPECT_TRUE(run.err.contains("EditFeed Function")) << run.err.toStdString();
   EXPECT_TRUE(run.err.contains("SaveEmailSettings Function")) << run.err.toStdString();
   EXPECT_TRUE(run.err.contains("SaveSchedulerSettings Function")) << run.err.toStdString();
+}
+
+// The OPML export replaces a file of the user's choosing: on a full disk the
+// old file stays and the command fails.
+TEST(CrashSafety, OpmlExportOnAFullDiskKeepsTheOldFile) {
+  QTemporaryDir root;
+  QFile::copy(TempHome::testDataDir() + "/feeddb/sample.fdb", root.filePath("feeds.fdb"));
+  QFile old(root.filePath("out.opml"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old content\n");
+  old.close();
+  QProcess cli;
+  cli.setChildProcessModifier([] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{kFileSizeLimit, kFileSizeLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  cli.start(TempHome::binDir() + "/tidewell-cli", {"--home", root.path(), "export-opml", root.filePath("out.opml")});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 1);
+  QFile now(root.filePath("out.opml"));
+  ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+  EXPECT_EQ(now.readAll(), QByteArray("old content\n"));
 }
 
 }  // namespace
