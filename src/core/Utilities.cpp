@@ -199,7 +199,7 @@ bool SetStartupOption(const QString& valueName, const QString& programPath, cons
                         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
   const QByteArray bytes = entry.toUtf8();
   return file.write(bytes) == bytes.size() && file.commit();
 #endif

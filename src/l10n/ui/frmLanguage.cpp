@@ -133,9 +133,13 @@ bool frmLanguage::Command1_Click() {
   if (!text.contains(QStringLiteral("<TRANSLATION_ITEMS>"), Qt::CaseInsensitive)) return false;
   const qsizetype first = text.indexOf(QLatin1Char('<'));
   if (first > 0) text.remove(0, first);
+  // Unbuffered, so a short write (full disk) shows in write()'s count: a
+  // failed flush inside commit() would not stop the rename of a truncated file.
   QSaveFile file(context_.paths.localizationTarget());
   const QByteArray out = text.toUtf8() + "\r\n";
-  if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) return false;
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(out) != out.size() || !file.commit()) {
+    return false;
+  }
   FillList();
   context_.messages.showMessage(context_.languages.getMessages(QStringLiteral("MSG_DOWNLOADED")), QString(),
                                 MessageIcon::None);
