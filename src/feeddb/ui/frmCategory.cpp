@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "core/Utilities.h"
+#include "core/ui/DialogButtons.h"
 #include "feeddb/CategoryTreeEditor.h"
 #include "feeddb/mCategories.h"
 #include "l10n/ui/WindowLocalizer.h"
@@ -27,16 +28,10 @@ frmCategory::frmCategory(AppContext& context, qint16 mode, const QString& catego
   txtCategoryName_->setObjectName(QStringLiteral("txtCategoryName"));
   txtCategoryName_->setMinimumWidth(320);
   lblInfo_->setBuddy(txtCategoryName_);
-  btnOK_ = new QPushButton(QStringLiteral("Add Category"), this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOK_);
-  buttons->addWidget(btnCancel_);
+  const DialogButtons dialogButtons = makeDialogButtons(this, QStringLiteral("Add Category"));
+  btnOK_ = dialogButtons.ok;
+  btnCancel_ = dialogButtons.cancel;
+  QHBoxLayout* buttons = dialogButtons.row;
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblInfo_);
   layout->addWidget(txtCategoryName_);

@@ -1,6 +1,7 @@
 #include "scheduler/ui/frmScheduler.h"
 
 #include "app/AppContext.h"
+#include "core/ui/DialogButtons.h"
 #include "feeddb/CategoryTree.h"
 #include "feeddb/mCategories.h"
 #include "l10n/ui/WindowLocalizer.h"
@@ -97,15 +98,10 @@ frmScheduler::frmScheduler(AppContext& context, QWidget* parent) : QDialog(paren
   configure->setColumnStretch(1, 1);
   configure->setHorizontalSpacing(24);
 
-  btnOK_ = new QPushButton(QStringLiteral("OK"), this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOK_);
-  buttons->addWidget(btnCancel_);
+  const DialogButtons dialogButtons = makeDialogButtons(this);
+  btnOK_ = dialogButtons.ok;
+  btnCancel_ = dialogButtons.cancel;
+  QHBoxLayout* buttons = dialogButtons.row;
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(fmScheduleOpt_);

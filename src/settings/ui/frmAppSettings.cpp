@@ -1,6 +1,7 @@
 #include "settings/ui/frmAppSettings.h"
 
 #include "app/AppContext.h"
+#include "core/ui/DialogButtons.h"
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QButtonGroup>
@@ -39,15 +40,10 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
     group->addButton(optClose_[i], i);
   }
 
-  btnOK_ = new QPushButton(QStringLiteral("OK"), this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOK_);
-  buttons->addWidget(btnCancel_);
+  const DialogButtons dialogButtons = makeDialogButtons(this);
+  btnOK_ = dialogButtons.ok;
+  btnCancel_ = dialogButtons.cancel;
+  QHBoxLayout* buttons = dialogButtons.row;
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblStartup);

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "core/Utilities.h"
+#include "core/ui/DialogButtons.h"
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCheckBox>
@@ -66,15 +67,10 @@ frmEmailSettings::frmEmailSettings(AppContext& context, QWidget* parent) : QDial
                                        "address. Make sure that Email address you specify here is allowed to pass "
                                        "through specified SMTP Server."));
 
-  btnOK_ = new QPushButton(QStringLiteral("OK"), this);
-  btnOK_->setObjectName(QStringLiteral("btnOK"));
-  btnOK_->setDefault(true);
-  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOK_);
-  buttons->addWidget(btnCancel_);
+  const DialogButtons dialogButtons = makeDialogButtons(this);
+  btnOK_ = dialogButtons.ok;
+  btnCancel_ = dialogButtons.cancel;
+  QHBoxLayout* buttons = dialogButtons.row;
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addSpacing(8);
