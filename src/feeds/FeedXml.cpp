@@ -6,6 +6,19 @@
 
 namespace tidewell {
 
+namespace {
+
+// The node after current in document order within root, or an empty node when
+// the walk leaves root. A loop, not recursion: hostile documents nest deeply.
+pugi::xml_node nextInDocumentOrder(pugi::xml_node current, const pugi::xml_node& root) {
+  if (current.first_child()) return current.first_child();
+  while (current && current != root && !current.next_sibling()) current = current.parent();
+  if (!current || current == root) return {};
+  return current.next_sibling();
+}
+
+}  // namespace
+
 bool FeedXml::load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes, const QString& charset) {
   buffer = FeedDecoder::toUtf8(bytes, charset);
   bytes = QByteArray();  // buffer may share the bytes; now it owns them alone
@@ -29,13 +42,7 @@ QString FeedXml::text(const pugi::xml_node& node) {
   pugi::xml_node current = first;
   while (current) {
     if (current.type() == pugi::node_pcdata || current.type() == pugi::node_cdata) joined.append(current.value());
-    if (current.first_child()) {
-      current = current.first_child();
-      continue;
-    }
-    while (current && current != node && !current.next_sibling()) current = current.parent();
-    if (!current || current == node) break;
-    current = current.next_sibling();
+    current = nextInDocumentOrder(current, node);
   }
   return QString::fromUtf8(joined).trimmed();
 }
@@ -47,13 +54,7 @@ pugi::xml_node FeedXml::findFirst(const pugi::xml_node& from, const char* name, 
         (parentName == nullptr || std::strcmp(current.parent().name(), parentName) == 0)) {
       return current;
     }
-    if (current.first_child()) {
-      current = current.first_child();
-      continue;
-    }
-    while (current && current != from && !current.next_sibling()) current = current.parent();
-    if (!current || current == from) break;
-    current = current.next_sibling();
+    current = nextInDocumentOrder(current, from);
   }
   return {};
 }
@@ -73,13 +74,7 @@ pugi::xml_node FeedXml::findPath(const pugi::xml_node& from, std::initializer_li
   pugi::xml_node current = from.first_child();
   while (current) {
     if (current.type() == pugi::node_element && matches(current)) return current;
-    if (current.first_child()) {
-      current = current.first_child();
-      continue;
-    }
-    while (current && current != from && !current.next_sibling()) current = current.parent();
-    if (!current || current == from) break;
-    current = current.next_sibling();
+    current = nextInDocumentOrder(current, from);
   }
   return {};
 }
