@@ -116,7 +116,8 @@ TEST(FeedDownloader, FaultsEndInTheirOwnErrorWithinTheTimeLimit) {
       {server.url(QStringLiteral("/never")), DownloadError::Timeout},
       {server.url(QStringLiteral("/drip")), DownloadError::Timeout},
       {server.url(QStringLiteral("/reset")), DownloadError::Network},
-      {server.url(QStringLiteral("/loop")), DownloadError::Redirect},
+      // Every hop of the loop is a new connection: it has its own, longer limit.
+      {server.url(QStringLiteral("/loop")), DownloadError::Redirect, 10000},
       {server.url(QStringLiteral("/large")), DownloadError::TooLarge, 20000},
       {server.url(QStringLiteral("/large-chunked")), DownloadError::TooLarge, 20000},
       {TestHttpServer::refusingUrl(), DownloadError::Network},
@@ -137,7 +138,12 @@ TEST(FeedDownloader, FaultsEndInTheirOwnErrorWithinTheTimeLimit) {
       EXPECT_TRUE(result.body.isEmpty());
     }
   }
-  EXPECT_LE(server.hits(QStringLiteral("/loop")), 11);
+  // The loop is followed to the limit and no further. The server closes every
+  // connection after answering, and Qt re-sends a GET once when a connection
+  // closes before the answer was read, so a hop may be counted twice.
+  const int maxRedirects = DownloadOptions{}.maxRedirects;
+  EXPECT_GE(server.hits(QStringLiteral("/loop")), maxRedirects + 1);
+  EXPECT_LE(server.hits(QStringLiteral("/loop")), 2 * (maxRedirects + 1));
 }
 
 // A TLS failure is reported as such, never ignored.

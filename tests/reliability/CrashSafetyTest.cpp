@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -81,13 +82,20 @@ TEST(CrashSafety, EveryFileHoldsItsOldOrNewContentAfterAKill) {
   QMap<QString, long> at = {{"store", 0}, {"feeds", 0}, {"cfg", 0}};
   int kills = 0;
   int changed = 0;
+  // Seeded, and the seed printed, so a failing series of kill times can be
+  // replayed with TIDEWELL_CRASH_SEED.
+  const quint32 seed = qEnvironmentVariableIsSet("TIDEWELL_CRASH_SEED")
+                           ? qEnvironmentVariable("TIDEWELL_CRASH_SEED").toUInt()
+                           : QRandomGenerator::global()->generate();
+  std::printf("kill times seeded with TIDEWELL_CRASH_SEED=%u\n", seed);
+  QRandomGenerator killTimes(seed);
   while (kills < kKills && clock.elapsed() < 75000) {
     QProcess writer;
     writer.setStandardOutputFile(home.filePath("journal.txt"));
     writer.start(writerProgram(), {home.path() + "/app"});
     ASSERT_TRUE(writer.waitForStarted());
     // Up to well past a loaded machine's start-up time, so kills land mid-work too.
-    QThread::msleep(QRandomGenerator::global()->bounded(80, 1200));
+    QThread::msleep(killTimes.bounded(80, 1200));
     writer.kill();
     writer.waitForFinished();
     ++kills;
@@ -97,7 +105,7 @@ TEST(CrashSafety, EveryFileHoldsItsOldOrNewContentAfterAKill) {
     const QStringList journal = QString::fromUtf8(journalFile.readAll()).split('\n', Qt::SkipEmptyParts);
     const QMap<QString, long> now = versions(home.path() + "/app");
     for (const QString& file : {QString("store"), QString("feeds"), QString("cfg")}) {
-      SCOPED_TRACE(QString("kill %1, %2").arg(kills).arg(file).toStdString());
+      SCOPED_TRACE(QString("seed %1, kill %2, %3").arg(seed).arg(kills).arg(file).toStdString());
       long begun = at[file];
       long done = at[file];
       for (const QString& line : journal) {

@@ -280,19 +280,20 @@ TEST_F(SchedulerRun, ClearingRunningStopsBeforeTheNextFeedAndCancelsTheRest) {
 }
 
 TEST_F(SchedulerRun, DownloadsAheadWhileLoggingInListOrder) {
-  // The first feed answers late; the others are asked for meanwhile, before
-  // their turn in the log has come.
+  // The first feed is answered only once the last has been asked for: the
+  // others are asked for meanwhile, before their turn in the log has come.
   QHash<QString, QString> logAtRequest;
   auto recording = [&](const QString& name, TestHttpServer::Response response) {
     response.handler = [&, name, response](const TestHttpServer::Request&) {
       logAtRequest.insert(name, logText());
+      if (name == QLatin1String("d")) server.release(QStringLiteral("/slow"));
       TestHttpServer::Response out = response;
       out.handler = nullptr;
       return out;
     };
     server.route(QStringLiteral("/") + name, response);
   };
-  recording(QStringLiteral("slow"), {.body = rssFeed(kThreeNewestFirst), .delayMs = 800});
+  recording(QStringLiteral("slow"), {.body = rssFeed(kThreeNewestFirst), .held = true});
   recording(QStringLiteral("b"), {.body = rssFeed(kThreeNewestFirst)});
   recording(QStringLiteral("c"), {.body = "<rss>"});
   recording(QStringLiteral("d"), {.body = rssFeed(kThreeNewestFirst)});
@@ -322,17 +323,20 @@ TEST_F(SchedulerRun, DownloadsAheadWhileLoggingInListOrder) {
 }
 
 TEST_F(SchedulerRun, NoMoreDownloadsInFlightThanTheConcurrency) {
-  // Two downloads at once: the first two feeds answer late, so the third
-  // request can only leave once the first has answered (and been logged),
-  // and the fourth once the third has; the second is still out meanwhile.
+  // Two downloads at once. The first two feeds are held at the server: the
+  // first is answered once the second has arrived, so the third request can
+  // only leave after the first was answered (and logged); the second is
+  // answered once the fourth has arrived, so the fourth left while the second
+  // was still out, as soon as the third had been answered.
   QHash<QString, QString> logAtRequest;
-  const int delays[] = {300, 900, 0, 0};
   QList<ScheduleEntry> feeds;
   for (int i = 0; i < 4; ++i) {
     const QString name = QStringLiteral("f%1").arg(i + 1);
-    server.route(QStringLiteral("/") + name, {.handler = [&, name, delay = delays[i]](const TestHttpServer::Request&) {
+    server.route(QStringLiteral("/") + name, {.handler = [&, name, i](const TestHttpServer::Request&) {
                    logAtRequest.insert(name, logText());
-                   return TestHttpServer::Response{.body = rssFeed(kThreeNewestFirst), .delayMs = delay};
+                   if (name == QLatin1String("f2")) server.release(QStringLiteral("/f1"));
+                   if (name == QLatin1String("f4")) server.release(QStringLiteral("/f2"));
+                   return TestHttpServer::Response{.body = rssFeed(kThreeNewestFirst), .held = i < 2};
                  }});
     feeds << entry(name, server.url(QStringLiteral("/") + name));
   }

@@ -43,6 +43,26 @@ QUrl TestHttpServer::url(const QString& path) const {
   return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path));
 }
 
+void TestHttpServer::release(const QString& path) {
+  // Sent from the event loop, so a handler may release another route while
+  // its own request is being answered.
+  QTimer::singleShot(0, this, [this, path] {
+    released_.insert(path);
+    std::vector<Held> keep;
+    std::vector<Held> due;
+    for (Held& h : held_) (h.path == path ? due : keep).push_back(std::move(h));
+    held_ = std::move(keep);
+    for (Held& h : due) {
+      h.response.held = false;
+      if (h.socket) send(h.socket, h.response);
+    }
+  });
+}
+
+int TestHttpServer::heldCount(const QString& path) const {
+  return static_cast<int>(std::count_if(held_.begin(), held_.end(), [&](const Held& h) { return h.path == path; }));
+}
+
 int TestHttpServer::hits(const QString& path) const {
   int count = 0;
   for (const Request& request : requests_) {
@@ -113,6 +133,11 @@ void TestHttpServer::answer(QTcpSocket* socket, const Request& request) {
   }
   if (response.handler) response = response.handler(request);
   if (response.stall) return;
+  if (response.held && !released_.contains(path)) {
+    held_.push_back({path, QPointer<QTcpSocket>(socket), response});
+    emit requestHeld(path);
+    return;
+  }
   if (response.delayMs > 0) {
     QPointer<QTcpSocket> guard(socket);
     QTimer::singleShot(response.delayMs, this, [this, guard, response] {

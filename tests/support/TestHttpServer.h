@@ -5,6 +5,8 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QTcpServer>
 #include <QUrl>
@@ -28,6 +30,7 @@ namespace tidewell::test {
 //   server.route("/feed.xml", {.body = rssBytes, .contentType = "application/rss+xml"});
 //   server.route("/slow", {.body = rssBytes, .delayMs = 2000});         // answer late
 //   server.route("/never", {.stall = true});                            // read the request, never answer
+//   server.route("/gate", {.body = rssBytes, .held = true});            // answer when release("/gate") is called
 //   server.route("/cut", {.body = big, .resetAfterBytes = 100});        // drop the connection mid-body
 //   server.route("/drip", {.body = big, .stallAfterBytes = 100});       // send some body, then go silent
 //   server.route("/loop", {.redirectTo = "/loop"});                     // 302 to itself
@@ -57,9 +60,12 @@ class TestHttpServer : public QObject {
     QByteArray body;
     QByteArray contentType = "text/xml";           // empty: no Content-Type header
     QList<QPair<QByteArray, QByteArray>> headers;  // extra headers, sent as given
-    QByteArray redirectTo;        // non-empty: 302 with this Location (relative paths stay on this server)
-    int delayMs = 0;              // wait before sending anything
-    bool stall = false;           // never answer (the connection stays open until the client gives up)
+    QByteArray redirectTo;  // non-empty: 302 with this Location (relative paths stay on this server)
+    int delayMs = 0;        // wait before sending anything
+    bool stall = false;     // never answer (the connection stays open until the client gives up)
+    // Answer only when release(path) is called: a test orders events with it
+    // instead of racing a delay against the code under test.
+    bool held = false;
     qint64 stallAfterBytes = -1;  // send headers and this many body bytes, then go silent
     qint64 resetAfterBytes = -1;  // send headers and this many body bytes, then abort the connection
     bool chunked = false;         // Transfer-Encoding: chunked instead of Content-Length
@@ -88,8 +94,16 @@ class TestHttpServer : public QObject {
 
   const std::vector<Request>& requests() const { return requests_; }
   int hits(const QString& path) const;
+  // Sends the answers held for path (from the event loop); later requests for
+  // it are answered at once.
+  void release(const QString& path);
+  int heldCount(const QString& path) const;
   // A port on 127.0.0.1 where nothing listens (connection refused).
   static QUrl refusingUrl(const QString& path = QStringLiteral("/"));
+
+ signals:
+  // A request for path arrived and waits for release(path).
+  void requestHeld(const QString& path);
 
  private:
   void onNewConnection();
@@ -103,6 +117,13 @@ class TestHttpServer : public QObject {
   QHash<QTcpSocket*, QByteArray> pending_;
   std::vector<Request> requests_;
   QByteArray greeting_;
+  struct Held {
+    QString path;
+    QPointer<QTcpSocket> socket;
+    Response response;
+  };
+  std::vector<Held> held_;
+  QSet<QString> released_;
 };
 
 }  // namespace tidewell::test

@@ -5,6 +5,7 @@
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
@@ -16,21 +17,21 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 #include <memory>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 using tidewell::test::TestHttpServer;
 
 namespace {
 
-struct Harness {
-  explicit Harness(bool firstRun = false) : context(home.paths(), home.userStore(), messages) {
+struct Harness : AppFixture {
+  explicit Harness(bool firstRun = false) {
     if (!firstRun) {
       context.userStore.setUserValue("Settings", "Language", "English");
       context.userStore.setUserValue("Settings", "showHelp", "0");
@@ -52,9 +53,6 @@ struct Harness {
   }
   void load() { window->Form_Load(); }
 
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   std::unique_ptr<frmMain> window;
   QStringList opened;
   QStringList log;
@@ -238,7 +236,7 @@ class MainWindowTest : public QObject {
 
   void feedWindowsTabsAndBusyRefusal() {
     TestHttpServer server;
-    server.route("/slow.xml", {.body = slowFeed(), .delayMs = 1500});
+    server.route("/slow.xml", {.body = slowFeed(), .held = true});
     server.route("/fast.xml", {.body = slowFeed()});
     Harness h;
     h.load();
@@ -250,18 +248,17 @@ class MainWindowTest : public QObject {
     QVERIFY(!h.window->menus().mnuSubItem->isVisible());
 
     // The download waits in its own event loop: the tab's close button is
-    // pressed from inside that wait.
+    // pressed from inside that wait, once the request has reached the server,
+    // and only then is the feed answered.
     frmViewFeed* viewer = h.window->viewers().first();
     QMdiSubWindow* tab = h.window->mdiArea()->subWindowList().first();
     bool busy = false;
     int tabsAfterClose = -1;
-    connect(viewer, &frmViewFeed::captionChanged, this, [&](const QString& caption) {
-      if (!caption.endsWith(QStringLiteral("(checking ...)"))) return;
-      QTimer::singleShot(300, this, [&] {
-        busy = viewer->StillExecuting();
-        tab->close();
-        tabsAfterClose = static_cast<int>(h.window->mdiArea()->subWindowList().size());
-      });
+    connect(&server, &TestHttpServer::requestHeld, this, [&] {
+      busy = viewer->StillExecuting();
+      tab->close();
+      tabsAfterClose = static_cast<int>(h.window->mdiArea()->subWindowList().size());
+      server.release("/slow.xml");
     });
     QTRY_COMPARE_WITH_TIMEOUT(viewer->windowTitle(), QStringLiteral("Slow [new]"), 10000);
     QVERIFY(busy);
@@ -285,7 +282,7 @@ class MainWindowTest : public QObject {
 
   void closingWhileAFeedIsCheckedUnloadsCleanly() {
     TestHttpServer server;
-    server.route("/slow.xml", {.body = slowFeed(), .delayMs = 1500});
+    server.route("/slow.xml", {.body = slowFeed(), .held = true});
     Harness h;
     h.load();
     h.window->show();
@@ -293,14 +290,10 @@ class MainWindowTest : public QObject {
     h.window->EnableSchedule(false);
     bool unloaded = false;
     connect(h.window.get(), &frmMain::unloaded, this, [&] { unloaded = true; });
+    // Closed while the feed's request waits at the server, which never answers.
+    connect(&server, &TestHttpServer::requestHeld, this, [&] { h.window->close(); });
     h.window->OpenFeedWindow("Slow", "AAAAAAAA-0000-0000-0000-000000000003", server.url("/slow.xml").toString(), 0,
                              true);
-    frmViewFeed* viewer = h.window->viewers().first();
-    connect(viewer, &frmViewFeed::captionChanged, this, [&](const QString& caption) {
-      if (caption.endsWith(QStringLiteral("(checking ...)"))) {
-        QTimer::singleShot(200, this, [&] { h.window->close(); });
-      }
-    });
     QTRY_VERIFY_WITH_TIMEOUT(unloaded, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(h.window->viewers().isEmpty(), 5000);
     QVERIFY(!h.window->tmrSchedule().isEnabled());
