@@ -1,6 +1,6 @@
 # Helpers that keep every subsystem built the same way.
 
-set(TIDEWELL_WARNINGS -Wall -Wextra)
+set(TIDEWELL_WARNINGS -Wall -Wextra -Werror)
 
 add_library(tidewell_options INTERFACE)
 target_compile_options(tidewell_options INTERFACE ${TIDEWELL_WARNINGS})

@@ -158,7 +158,7 @@ class FaultMatrix : public ::testing::Test {
     const ParseResult parsed = ParseRssItems(kFeed);
     ItemStore(home.paths().itemStore(feed.feedId)).MergeNewItems(parsed.items, QString());
     settings.scheduleList = {feed};
-    settings.SaveSchedulerSettings(false);
+    EXPECT_TRUE(settings.SaveSchedulerSettings(false).ok());
     before = snapshot(home.path());
   }
 
@@ -228,7 +228,7 @@ TEST_F(FaultMatrix, EveryFlavourMeetsEveryFaultWithItsMessageAndLosesNothing) {
 // up on: the declaration is believed, the bytes that are not UTF-8 read as
 // replacement characters, and the new item is added after the stored ones.
 TEST_F(FaultMatrix, BodyContradictingItsCharsetIsReadWithoutLoss) {
-  for (const QByteArray contentType : {QByteArray("text/xml; charset=utf-8"), QByteArray("text/xml")}) {
+  for (const QByteArray& contentType : {QByteArray("text/xml; charset=utf-8"), QByteArray("text/xml")}) {
     SCOPED_TRACE(contentType.constData());
     server.route("/feed.xml", {.body = MislabelledFeed(), .contentType = contentType});
     ScriptedMessages viewer;

@@ -75,7 +75,9 @@ class OpmlRoundTrip : public SchedulerFixture {
   void addFeed(const TempHome& where, const QString& category, const QString& name, const QString& path,
                FeedType type) {
     mCategories categories(where.paths(), messages);
-    if (!categories.CategoryExists(category)) ASSERT_TRUE(categories.AddCategory(category));
+    if (!categories.CategoryExists(category)) {
+      ASSERT_TRUE(categories.AddCategory(category));
+    }
     FeedRecord record{category, server.url(path).toString(), type, util::NewFeedID(), name};
     ASSERT_TRUE(mFeeds(where.paths(), messages).AddFeed(record));
   }

@@ -325,7 +325,9 @@ TEST_F(SettingsTest, HandEditedSchedulerSectionsLoadWhatTheyCan) {
       EXPECT_EQ(bool(status), !c.reported);
       EXPECT_EQ(messages.empty(), !c.reported);
     }
-    if (!messages.empty()) EXPECT_EQ(messages.last().title, QStringLiteral("LoadSchedulerSettings Function"));
+    if (!messages.empty()) {
+      EXPECT_EQ(messages.last().title, QStringLiteral("LoadSchedulerSettings Function"));
+    }
   }
 }
 

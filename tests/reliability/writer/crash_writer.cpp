@@ -123,7 +123,8 @@ int main(int argc, char** argv) {
   ItemStore store(storePath);
   mFeeds feeds(paths, messages);
   mSettings settings(paths, messages);
-  settings.LoadSchedulerSettings(true);
+  // The first run has no AppCfg.cfg yet: it starts from the defaults.
+  (void)settings.LoadSchedulerSettings(true);
 
   long storeAt = storeVersion(storePath);
   long feedsAt = feedsVersion(paths.feedsDb());
@@ -172,14 +173,15 @@ int main(int argc, char** argv) {
     const long cfgNext = cfgAt + 1;
     journal("begin", "cfg", cfgNext);
     settings.senderName = QString::number(cfgNext);
-    settings.SaveEmailSettings(once);
+    // A save that fails here is a fault of its own, not a kill: say so by the exit code.
+    if (!settings.SaveEmailSettings(once).ok()) return 3;
     if (settings.scheduleList.size() > 20) settings.scheduleList.clear();
     ScheduleEntry entry;
     entry.caption = QStringLiteral("s%1").arg(cfgNext);
     entry.url = QStringLiteral("http://example.invalid/s/%1").arg(cfgNext);
     entry.feedId = util::NewFeedID();
     settings.scheduleList.push_back(entry);
-    settings.SaveSchedulerSettings(once);
+    if (!settings.SaveSchedulerSettings(once).ok()) return 3;
     journal("done", "cfg", cfgNext);
     cfgAt = cfgNext;
   }
