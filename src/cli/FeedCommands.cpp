@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "cli/CliCommand.h"
+#include "cli/JsonLine.h"
 #include "core/Utilities.h"
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
@@ -20,41 +21,6 @@
 namespace tidewell::cli {
 
 namespace {
-
-QString jsonString(const QString& text) {
-  QString out;
-  out.reserve(text.size() + 2);
-  out += QLatin1Char('"');
-  for (QChar c : text) {
-    switch (c.unicode()) {
-      case '"': out += QLatin1String("\\\""); break;
-      case '\\': out += QLatin1String("\\\\"); break;
-      case '\n': out += QLatin1String("\\n"); break;
-      case '\r': out += QLatin1String("\\r"); break;
-      case '\t': out += QLatin1String("\\t"); break;
-      case '\b': out += QLatin1String("\\b"); break;
-      case '\f': out += QLatin1String("\\f"); break;
-      default:
-        if (c.unicode() < 0x20) {
-          out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += QLatin1Char('"');
-  return out;
-}
-
-// One JSON object on one line, keys in the given order.
-QString jsonLine(const std::vector<std::pair<const char*, QString>>& fields) {
-  QString line = QStringLiteral("{");
-  for (const auto& [key, value] : fields) {
-    if (line.size() > 1) line += QLatin1Char(',');
-    line += QLatin1Char('"') + QLatin1String(key) + QStringLiteral("\":") + jsonString(value);
-  }
-  return line + QLatin1Char('}');
-}
 
 bool readInput(const QString& name, QByteArray& bytes) {
   QFile file;
@@ -102,18 +68,16 @@ int runParse(AppContext&, const QStringList& args) {
   }
   QByteArray out;
   for (const FeedItem& item : result.items) {
-    out += jsonLine({{"title", item.title},
-                     {"link", item.link},
-                     {"day", item.day},
-                     {"month", item.month},
-                     {"year", item.year},
-                     {"time", item.time},
-                     {"description", item.description},
-                     {"media", item.media},
-                     {"id", item.id},
-                     {"datekey", DateKey(item)}})
-               .toUtf8();
-    out += '\n';
+    appendJsonLine(out, {{"title", item.title},
+                         {"link", item.link},
+                         {"day", item.day},
+                         {"month", item.month},
+                         {"year", item.year},
+                         {"time", item.time},
+                         {"description", item.description},
+                         {"media", item.media},
+                         {"id", item.id},
+                         {"datekey", DateKey(item)}});
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   return kExitOk;
@@ -176,14 +140,12 @@ int runItems(AppContext& context, const QStringList& args) {
   if (!stored) return kExitFailed;
   QByteArray out;
   for (const StoredItem& item : stored->items) {
-    out += jsonLine({{"id", item.id},
-                     {"status", item.status},
-                     {"title", item.title},
-                     {"link", item.link},
-                     {"date", item.date},
-                     {"media", item.media}})
-               .toUtf8();
-    out += '\n';
+    appendJsonLine(out, {{"id", item.id},
+                         {"status", item.status},
+                         {"title", item.title},
+                         {"link", item.link},
+                         {"date", item.date},
+                         {"media", item.media}});
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   return kExitOk;
