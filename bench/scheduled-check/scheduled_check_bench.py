@@ -1,13 +1,11 @@
 #!/usr/bin/python3
-"""Scheduled check against newsboat on the same local feeds.
+"""Scheduled check of local feeds, cold and warm.
 
 Generates N feeds (10-50 items each, a few slow, broken and missing ones),
 serves them from a local HTTP server on 127.0.0.1 that answers ETag /
 Last-Modified validators with 304, and times `tidewell-cli check` over a
-schedule list of those feeds and `newsboat -x reload` over the same URLs with
-the same number of downloads at once, cold (empty stores) and warm (nothing
-new, after one unmeasured reload: newsboat stores a new feed's validators
-only on its second reload). Peak memory comes from /usr/bin/time -v. Prints one table.
+schedule list of those feeds, cold (empty stores) and warm (nothing new, after
+one unmeasured run). Peak memory comes from /usr/bin/time -v. Prints one table.
 
     /usr/bin/python3 bench/scheduled-check/scheduled_check_bench.py \
         [--cli build/sched-rel/bin/tidewell-cli] [--sizes 100,500] [--threads 8] [--reps 3] [--slow-delay 1.5]
@@ -187,12 +185,6 @@ def run_tidewell(cli, folder, env):
     return wall, rss, len(out.splitlines())
 
 
-def run_newsboat(folder, env):
-    wall, rss, _ = timed(["newsboat", "-x", "reload", "-u", os.path.join(folder, "urls"), "-C",
-                          os.path.join(folder, "config"), "-c", os.path.join(folder, "cache.db")], env)
-    return wall, rss, None
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     root = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -206,8 +198,6 @@ def main():
     SLOW_DELAY[0] = args.slow_delay
     if not os.access(args.cli, os.X_OK):
         raise SystemExit("no tidewell-cli at %s (build the Release tree first)" % args.cli)
-    if not shutil.which("newsboat"):
-        raise SystemExit("newsboat is not installed")
 
     work = tempfile.mkdtemp(prefix="tidewell-bench-")
     env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "xdg-config"),
@@ -227,50 +217,36 @@ def main():
             for rep in range(args.reps):
                 tw = os.path.join(work, "tw-%d-%d" % (size, rep))
                 tidewell_home(tw, urls, args.threads)
-                nb = os.path.join(work, "nb-%d-%d" % (size, rep))
-                os.makedirs(nb)
-                with open(os.path.join(nb, "urls"), "w") as out:
-                    out.write("\n".join(urls) + "\n")
-                with open(os.path.join(nb, "config"), "w") as out:
-                    out.write("reload-threads %d\ndownload-timeout 10\n" % args.threads)
                 for state in ("cold", "prime", "warm"):
-                    for tool in ("tidewell", "newsboat"):
-                        counters.reset()
-                        if state == "prime":
-                            # newsboat writes a new feed's validators only on its second
-                            # reload; both tools get this unmeasured run, so that "warm"
-                            # compares runs that both send their validators.
-                            (run_tidewell(args.cli, tw, env) if tool == "tidewell" else run_newsboat(nb, env))
-                            continue
-                        if tool == "tidewell":
-                            wall, rss, announced = run_tidewell(args.cli, tw, env)
-                        else:
-                            wall, rss, announced = run_newsboat(nb, env)
-                        entry = results.setdefault((state, tool), {"wall": [], "rss": [], "304": [], "new": []})
-                        entry["wall"].append(wall)
-                        entry["rss"].append(rss)
-                        entry["304"].append(counters.not_modified)
-                        entry["new"].append(announced)
+                    counters.reset()
+                    if state == "prime":
+                        # One unmeasured run, so that "warm" sends the validators
+                        # of every feed's second answer too.
+                        run_tidewell(args.cli, tw, env)
+                        continue
+                    wall, rss, announced = run_tidewell(args.cli, tw, env)
+                    entry = results.setdefault(state, {"wall": [], "rss": [], "304": [], "new": []})
+                    entry["wall"].append(wall)
+                    entry["rss"].append(rss)
+                    entry["304"].append(counters.not_modified)
+                    entry["new"].append(announced)
             server.shutdown()
             server.server_close()
             for state in ("cold", "warm"):
-                for tool in ("tidewell", "newsboat"):
-                    entry = results[(state, tool)]
-                    new = entry["new"][-1]
-                    rows.append((size, state, tool, statistics.median(entry["wall"]), min(entry["wall"]),
-                                 statistics.median(entry["rss"]), entry["304"][-1],
-                                 "-" if new is None else str(new)))
+                entry = results[state]
+                rows.append((size, state, statistics.median(entry["wall"]), min(entry["wall"]),
+                             statistics.median(entry["rss"]), entry["304"][-1], str(entry["new"][-1])))
             print("N=%d: %d slow (%.1f s), %d broken, %d missing; %d runs each" %
                   (size, kinds.count("slow"), SLOW_DELAY[0], kinds.count("broken"), kinds.count("missing"), args.reps),
                   file=sys.stderr)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
-    print("%5s  %-4s  %-8s  %12s  %9s  %12s  %6s  %13s" %
-          ("N", "run", "tool", "median wall", "best", "peak RSS", "304s", "feeds w/ new"))
-    for size, state, tool, wall, best, rss, nm, new in rows:
-        print("%5d  %-4s  %-8s  %10.2f s  %7.2f s  %9.1f MB  %6d  %13s" % (size, state, tool, wall, best, rss, nm, new))
-    print("downloads at once: %d (tidewell [check] concurrency, newsboat reload-threads)" % args.threads)
+    print("%5s  %-4s  %12s  %9s  %12s  %6s  %13s" %
+          ("N", "run", "median wall", "best", "peak RSS", "304s", "feeds w/ new"))
+    for size, state, wall, best, rss, nm, new in rows:
+        print("%5d  %-4s  %10.2f s  %7.2f s  %9.1f MB  %6d  %13s" % (size, state, wall, best, rss, nm, new))
+    print("downloads at once: %d ([check] concurrency)" % args.threads)
 
 
 if __name__ == "__main__":
