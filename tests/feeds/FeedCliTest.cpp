@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
@@ -25,6 +26,23 @@ QByteArray fixture(const QString& name) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The items of a feed's expected file, against which the tool's JSON lines are
+// compared (the parse itself is checked in-process by the golden-file test).
+QJsonArray expectedItems(const QString& name) {
+  return QJsonDocument::fromJson(fixture(name + QStringLiteral(".expected.json")))
+      .object()
+      .value(QStringLiteral("items"))
+      .toArray();
+}
+
+QJsonArray jsonLines(const QByteArray& out) {
+  QJsonArray lines;
+  for (const QByteArray& line : out.split('\n')) {
+    if (!line.isEmpty()) lines.append(QJsonDocument::fromJson(line).object());
+  }
+  return lines;
+}
+
 TEST(FeedCli, ParsePrintsOneJsonObjectPerItem) {
   for (const char* name : {"rss-podcast", "atom-blog", "rss-windows-1252"}) {
     SCOPED_TRACE(name);
@@ -32,12 +50,13 @@ TEST(FeedCli, ParsePrintsOneJsonObjectPerItem) {
         TempHome::testDataDir() + QStringLiteral("/feeds/") + QString::fromLatin1(name) + QStringLiteral(".xml");
     const CliRun run = runCli({QStringLiteral("parse"), xml});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, fixture(QString::fromLatin1(name) + QStringLiteral(".jsonl")));
+    EXPECT_TRUE(run.out.startsWith("{\"title\":")) << "keys in their documented order";
+    EXPECT_EQ(jsonLines(run.out), expectedItems(QString::fromLatin1(name)));
   }
   // Standard input, and a type forced against the document.
   CliRun run = runCli({QStringLiteral("parse"), QStringLiteral("--type"), QStringLiteral("atom"), QStringLiteral("-")},
                       fixture(QStringLiteral("atom-blog.xml")));
-  EXPECT_EQ(run.out, fixture(QStringLiteral("atom-blog.jsonl")));
+  EXPECT_EQ(jsonLines(run.out), expectedItems(QStringLiteral("atom-blog")));
   run = runCli({QStringLiteral("parse"), QStringLiteral("--type"), QStringLiteral("rss"), QStringLiteral("-")},
                fixture(QStringLiteral("atom-blog.xml")));
   EXPECT_EQ(run.exitCode, 1);
