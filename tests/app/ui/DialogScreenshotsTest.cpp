@@ -8,6 +8,7 @@
 #include "scheduler/ui/frmScheduler.h"
 #include "settings/ui/frmAppSettings.h"
 #include "settings/ui/frmEmailSettings.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 using tidewell::test::TestHttpServer;
@@ -61,9 +63,9 @@ class DialogScreenshotsTest : public QObject {
   }
 
   void dialogs() {
-    TempHome home;
-    ScriptedMessages messages;
-    AppContext context(home.paths(), home.userStore(), messages);
+    AppFixture fixture;
+    TempHome& home = fixture.home;
+    AppContext& context = fixture.context;
     context.settings.setAutostartFolder(home.file("autostart"));
     home.write("feeds.fdb", kDatabase);
 

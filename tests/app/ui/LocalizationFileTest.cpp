@@ -15,6 +15,7 @@
 #include "scheduler/ui/frmScheduler.h"
 #include "settings/ui/frmAppSettings.h"
 #include "settings/ui/frmEmailSettings.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
@@ -31,15 +32,15 @@
 #include <vector>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
 namespace {
 
 // Every window of the desktop program, built in English over a fresh folder.
-struct AllWindows {
-  explicit AllWindows(const QString& language = QStringLiteral("English"))
-      : context(home.paths(), home.userStore(), messages) {
+struct AllWindows : AppFixture {
+  explicit AllWindows(const QString& language = QStringLiteral("English")) {
     context.userStore.setUserValue("Settings", "Language", language);
     context.userStore.setUserValue("Settings", "showHelp", "0");
     context.currentLanguage = language;
@@ -68,9 +69,6 @@ struct AllWindows {
     windows << own(new frmSplash(context));
   }
 
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   std::unique_ptr<frmMain> main;
   std::vector<std::unique_ptr<QWidget>> owned;
   QList<QWidget*> windows;

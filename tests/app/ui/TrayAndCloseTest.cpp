@@ -6,6 +6,7 @@
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/frmAddFeed.h"
 #include "feeddb/ui/frmCategory.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
@@ -22,13 +23,14 @@
 #include <memory>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
 namespace {
 
-struct Harness {
-  explicit Harness(bool trayAvailable = true) : context(home.paths(), home.userStore(), messages) {
+struct Harness : AppFixture {
+  explicit Harness(bool trayAvailable = true) {
     context.userStore.setUserValue("Settings", "Language", "English");
     context.userStore.setUserValue("Settings", "showHelp", "0");
     context.settings.setAutostartFolder(home.file("autostart"));
@@ -48,9 +50,6 @@ struct Harness {
   }
   MainMenus& menus() { return window->menus(); }
 
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   std::unique_ptr<frmMain> window;
   QStringList opened;
   QStringList modals;

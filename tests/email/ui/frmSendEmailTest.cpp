@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 #include "email/ui/frmSendEmail.h"
 
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/SmtpTestServer.h"
 #include "support/TempHome.h"
@@ -17,6 +18,7 @@
 #include <memory>
 
 using namespace tidewell;
+using test::AppFixture;
 using test::ScriptedMessages;
 using test::SmtpTestServer;
 using test::TempHome;
@@ -26,8 +28,8 @@ namespace {
 const QString kFailedPrefix = QStringLiteral("Failed to Send Email due to following error: \r\n\r\n");
 
 // A window over a fresh application folder whose e-mail settings point at port.
-struct Fixture {
-  explicit Fixture(int port) : context(home.paths(), home.userStore(), messages) {
+struct Fixture : AppFixture {
+  explicit Fixture(int port) {
     context.settings.smtpServer = QStringLiteral("127.0.0.1");
     context.settings.smtpPort = QString::number(port);
     context.settings.smtpAuth = 0;
@@ -42,9 +44,6 @@ struct Fixture {
                      [this](const QString& text) { statusTexts << text; });
   }
 
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   std::unique_ptr<frmSendEmail> window;
   QStringList statusTexts;
 };

@@ -2,6 +2,7 @@
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/TreeHost.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
@@ -52,8 +54,8 @@ class FakeHost : public TreeHost {
   bool newFeedEnabled = true;
 };
 
-struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) {
+struct Harness : AppFixture {
+  Harness() {
     home.write(QStringLiteral("feeds.fdb"), kDatabase);
     tree = std::make_unique<CategoryTreeWidget>(context, host);
     tree->resize(300, 400);
@@ -68,9 +70,6 @@ struct Harness {
     return nullptr;
   }
 
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   FakeHost host;
   std::unique_ptr<CategoryTreeWidget> tree;
 };

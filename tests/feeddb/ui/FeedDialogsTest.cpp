@@ -3,6 +3,7 @@
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/frmAddFeed.h"
 #include "feeddb/ui/frmCategory.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 using tidewell::test::TestHttpServer;
@@ -37,8 +39,8 @@ const QByteArray kAtomWithoutTitle =
     "<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>x</title></entry></feed>";
 const QByteArray kHtml = "<html><body><p>Not a feed<br></body></html>";
 
-struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) { home.write(QStringLiteral("feeds.fdb"), kDatabase); }
+struct Harness : AppFixture {
+  Harness() { home.write(QStringLiteral("feeds.fdb"), kDatabase); }
   QByteArray database() const { return home.read(QStringLiteral("feeds.fdb")); }
   std::unique_ptr<frmAddFeed> addFeed(const QString& category = {}) {
     auto dialog = std::make_unique<frmAddFeed>(context, [this] { ++reloads; });
@@ -48,9 +50,6 @@ struct Harness {
     return dialog;
   }
 
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   int reloads = 0;
 };
 

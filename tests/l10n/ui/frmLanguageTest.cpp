@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 #include "l10n/ui/frmLanguage.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 using tidewell::test::TestHttpServer;
@@ -24,8 +26,8 @@ const QByteArray kServed =
     "<frmLanguage_Command2>Fermer</frmLanguage_Command2>\r\n</TRANSLATION_ITEMS></LANGUAGE_GROUP>\r\n"
     "</XML_DIZ_INFO>";
 
-struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) {
+struct Harness : AppFixture {
+  Harness() {
     context.userStore.setUserValue("Settings", "Language", "English");
     window = std::make_unique<frmLanguage>(context, [this](const QString& language) { applied << language; });
     window->fileOpener = [this](const QString& file) {
@@ -38,9 +40,6 @@ struct Harness {
     for (int i = 0; i < window->Combo1()->count(); ++i) out << window->Combo1()->itemText(i);
     return out;
   }
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   std::unique_ptr<frmLanguage> window;
   QStringList applied;
   QStringList opened;

@@ -7,6 +7,7 @@
 #include "feeds/ItemStore.h"
 #include "feeds/ui/ViewerHost.h"
 #include "feeds/ui/frmViewFeed.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
@@ -21,6 +22,7 @@
 #include <memory>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 using tidewell::test::TestHttpServer;
@@ -86,9 +88,9 @@ class FaultViewerTest : public QObject {
          {"Invalid Server Response!"}},
     };
 
-    TempHome home;
-    ScriptedMessages messages;
-    AppContext context(home.paths(), home.userStore(), messages);
+    AppFixture fixture;
+    ScriptedMessages& messages = fixture.messages;
+    AppContext& context = fixture.context;
     QuietHost host;
     QDir().mkpath(context.paths.dataFolder());
     const QString storePath = context.paths.itemStore(kFeedId);

@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 #include "scheduler/ui/DesktopNotifier.h"
 #include "scheduler/ui/frmNotification.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
@@ -12,6 +13,7 @@
 #include <cmath>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
@@ -19,17 +21,14 @@ namespace {
 
 const QRect kWorkArea(0, 0, 1280, 760);  // a 40-pixel task bar under it
 
-struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) {}
+struct Harness : AppFixture {
+  Harness() {}
   frmNotification* make() {
     auto* window = new frmNotification(context.languages);
     window->workAreaOverride = kWorkArea;
     window->soundPlayer = [this](const QString& path) { played << path; };
     return window;
   }
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   QStringList played;
 };
 

@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 #include "scheduler/ui/frmScheduler.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
@@ -32,8 +34,8 @@ const QByteArray kDatabase =
 
 const QString kSaved = QStringLiteral("Scheduler Settings are Successfully saved to Application Configuration file!");
 
-struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) {
+struct Harness : AppFixture {
+  Harness() {
     home.write(QStringLiteral("feeds.fdb"), kDatabase);
     context.settings.setSchedulerSavedHandler([this] { ++rearms; });
   }
@@ -53,9 +55,6 @@ struct Harness {
     [[maybe_unused]] const Status loaded = s.LoadSchedulerSettings(true);
     return s;
   }
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
   int rearms = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 #include "settings/ui/frmAppSettings.h"
 #include "settings/ui/frmEmailSettings.h"
+#include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 
@@ -12,15 +13,14 @@
 #include <QtTest>
 
 using namespace tidewell;
+using tidewell::test::AppFixture;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
 namespace {
 
-struct Harness {
-  Harness() : context(home.paths(), home.userStore(), messages) {
-    context.settings.setAutostartFolder(home.file(QStringLiteral("autostart")));
-  }
+struct Harness : AppFixture {
+  Harness() { context.settings.setAutostartFolder(home.file(QStringLiteral("autostart"))); }
   // The settings as a fresh load from AppCfg.cfg sees them.
   mSettings reloaded() {
     mSettings s(context.paths, messages);
@@ -29,9 +29,6 @@ struct Harness {
     s.LoadAppSettings();
     return s;
   }
-  TempHome home;
-  ScriptedMessages messages;
-  AppContext context;
 };
 
 void fill(frmEmailSettings& d, const QStringList& values) {
