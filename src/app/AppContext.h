@@ -7,6 +7,7 @@
 #include "core/UserStore.h"
 #include "l10n/clsLanguages.h"
 #include "scheduler/SchedulerState.h"
+#include "settings/KeyringVault.h"
 #include "settings/mSettings.h"
 
 namespace tidewell {
@@ -15,13 +16,17 @@ namespace tidewell {
 // command line) and passed down by reference. Nothing reaches for a global.
 struct AppContext {
   AppContext(AppPaths paths, UserStore userStore, UserMessages& messages)
-      : paths(std::move(paths)), userStore(std::move(userStore)), messages(messages) {}
+      : paths(std::move(paths)), userStore(std::move(userStore)), messages(messages) {
+    settings.setPasswordVault(&keyring);
+  }
 
   AppIdentity identity;
   AppPaths paths;
   UserStore userStore;
   UserMessages& messages;
   CommandSwitch commandSwitch = CommandSwitch::None;
+  // The SMTP password's place when the desktop runs a keyring.
+  KeyringVault keyring{QStringLiteral("Tidewell")};
   mSettings settings{paths, messages};
   clsLanguages languages{identity, paths};
   QString currentLanguage = QStringLiteral("English");

@@ -1,5 +1,6 @@
 #include "cli/CliCommand.h"
 #include "cli/ConfigCommands.h"
+#include "cli/DiscoverCommands.h"
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
 #include "cli/OpmlCommands.h"
@@ -35,6 +36,10 @@ const std::vector<CliCommand>& commandTable() {
       {QStringLiteral("add-feed"), QStringLiteral("add-feed URL --category NAME [--name TITLE]"),
        QStringLiteral("Validate a feed URL as the feed dialog does, add it (creating the category) and print its id."),
        runAddFeed},
+      {QStringLiteral("discover"), QStringLiteral("discover URL"),
+       QStringLiteral("Print the feeds an address gives (itself, or those its web page offers), one \"address<TAB>"
+                      "title<TAB>type\" line each."),
+       runDiscover},
       {QStringLiteral("items"), QStringLiteral("items ID"),
        QStringLiteral("Print the stored items of a feed as JSON lines, in store order."), runItems},
       {QStringLiteral("check"), QStringLiteral("check [FEED_ID ...]"),

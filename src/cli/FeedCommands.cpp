@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "cli/CliCommand.h"
+#include "cli/DiscoverCommands.h"
 #include "cli/JsonLine.h"
 #include "core/Utilities.h"
 #include "feeddb/FeedRecord.h"
@@ -110,6 +111,7 @@ int runAddFeed(AppContext& context, const QStringList& args) {
   CheckFeedRequest request;
   request.url = url;
   request.debugXmlPath = context.paths.debugXml();
+  request.chooseFeed = listCandidates;
   const FeedDetection detection = CheckFeed(request, context.messages);
   if (detection.type < 0) return kExitFailed;
 
@@ -125,7 +127,8 @@ int runAddFeed(AppContext& context, const QStringList& args) {
   record.name = haveName ? name : (detection.hasTitle ? detection.title : QString());
   record.category = category;
   record.type = feedTypeFromCode(static_cast<qint16>(detection.type));
-  record.url = url;
+  // A page's address subscribes the feed it offers.
+  record.url = detection.feedUrl.isEmpty() ? url : detection.feedUrl;
   record.id = util::NewFeedID();
   mFeeds feeds(context.paths, context.messages);
   if (!feeds.AddFeed(record)) return kExitFailed;

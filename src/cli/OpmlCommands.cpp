@@ -6,7 +6,6 @@
 #include "feeds/OpmlImporter.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace tidewell::cli {
 
@@ -61,21 +60,19 @@ int runImportOpml(AppContext& context, const QStringList& args) {
 
 int runExportOpml(AppContext& context, const QStringList& args) {
   if (!plainArgument(args)) return usageError(QStringLiteral("export-opml"));
-  Result<OpmlOutline> outline = OpmlDocument::FromFeedsDb(context.paths.feedsDb(), context.messages);
-  if (!outline) return kExitFailed;
-  OpmlOutline list = std::move(outline).value();
-  list.title = context.identity.programName + QStringLiteral(" Subscriptions");
-  // Unbuffered and the count checked, so a full disk fails the export
-  // instead of commit() renaming a truncated file over the old one.
-  QSaveFile file(args[0]);
-  const QByteArray bytes = OpmlDocument::Write(list);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
-    printErr(QStringLiteral("tidewell-cli: cannot write ") + args[0]);
+  const Result<OpmlExportSummary> exported = OpmlDocument::ExportFeedsDb(
+      context.paths.feedsDb(), context.identity.programName + QStringLiteral(" Subscriptions"), args[0],
+      context.messages);
+  if (!exported) {
+    // The database reported its own problem; a file that cannot be written is ours to say.
+    if (exported.error().source == OpmlDocument::kExportSource)
+      printErr(QStringLiteral("tidewell-cli: cannot write ") + args[0]);
     return kExitFailed;
   }
-  size_t feeds = 0;
-  for (const OpmlCategory& category : list.categories) feeds += category.feeds.size();
-  printErr(QStringLiteral("%1 categories, %2 feeds written to %3").arg(list.categories.size()).arg(feeds).arg(args[0]));
+  printErr(QStringLiteral("%1 categories, %2 feeds written to %3")
+               .arg(exported.value().categories)
+               .arg(exported.value().feeds)
+               .arg(args[0]));
   return kExitOk;
 }
 

@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 #include "cli/CliCommand.h"
+#include "core/NetworkProxy.h"
 #include "core/StderrMessages.h"
 
 #include <QCoreApplication>
@@ -59,10 +60,11 @@ int main(int argc, char* argv[]) {
   for (const auto& command : cli::commandTable()) {
     if (command.name != name) continue;
     const QString programFolder = QCoreApplication::applicationDirPath();
-    AppPaths paths =
-        home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths(QDir(home).absolutePath(), programFolder);
+    AppPaths paths = home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths::forFolder(home, programFolder);
     StderrMessages messages;
     AppContext context(std::move(paths), UserStore(qEnvironmentVariable("TIDEWELL_SETTINGS_DIR")), messages);
+    context.settings.LoadProxySettings();
+    NetworkProxy::apply(context.settings.proxy);
     return command.run(context, args);
   }
   cli::printErr(QStringLiteral("tidewell-cli: unknown command ") + name +

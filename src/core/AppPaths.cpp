@@ -1,5 +1,7 @@
 #include "core/AppPaths.h"
 
+#include "TidewellConfig.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -19,12 +21,27 @@ bool canCreateFilesIn(const QString& folder) {
 
 }  // namespace
 
-AppPaths::AppPaths(QString appFolder, QString programFolder)
-    : appFolder_(QDir::cleanPath(std::move(appFolder))), programFolder_(QDir::cleanPath(std::move(programFolder))) {}
+AppPaths::AppPaths(QString appFolder, QString programFolder, QString installedDataFolder)
+    : appFolder_(QDir::cleanPath(std::move(appFolder))),
+      programFolder_(QDir::cleanPath(std::move(programFolder))),
+      installedDataFolder_(installedDataFolder.isEmpty() ? QString() : QDir::cleanPath(installedDataFolder)) {}
+
+QString AppPaths::installedDataFolderFor(const QString& programFolder) {
+  if (programFolder.isEmpty()) return {};
+  return QDir::cleanPath(QDir(programFolder).filePath(QString::fromUtf8(config::kInstalledDataRelative)));
+}
+
+bool AppPaths::isInstalled(const QString& programFolder) {
+  // The default database is the one shipped file the program cannot start
+  // without, so its presence marks the installed layout.
+  const QString shared = installedDataFolderFor(programFolder);
+  return !shared.isEmpty() && QFileInfo::exists(QDir(shared).filePath(QStringLiteral("default.fdb")));
+}
 
 QString AppPaths::resolveAppFolder(const QString& programFolder, const QString& homeOverride) {
   if (!homeOverride.isEmpty()) return QDir(homeOverride).absolutePath();
-  if (canCreateFilesIn(programFolder)) return QDir(programFolder).absolutePath();
+  // An installed program never writes into bin/, even when it could (root).
+  if (!isInstalled(programFolder) && canCreateFilesIn(programFolder)) return QDir(programFolder).absolutePath();
   const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   QDir().mkpath(perUser);
   return perUser;
@@ -32,16 +49,24 @@ QString AppPaths::resolveAppFolder(const QString& programFolder, const QString& 
 
 AppPaths AppPaths::forProgram(const QString& programFolder) {
   const QString home = qEnvironmentVariable("TIDEWELL_HOME");
-  return AppPaths(resolveAppFolder(programFolder, home), programFolder);
+  return AppPaths(resolveAppFolder(programFolder, home), programFolder, installedDataFolderFor(programFolder));
+}
+
+AppPaths AppPaths::forFolder(const QString& appFolder, const QString& programFolder) {
+  return AppPaths(QDir(appFolder).absolutePath(), programFolder, installedDataFolderFor(programFolder));
 }
 
 QString AppPaths::file(const QString& name) const { return QDir::toNativeSeparators(QDir(appFolder_).filePath(name)); }
 
 QString AppPaths::shipped(const QString& name) const {
   const QString own = QDir(appFolder_).filePath(name);
-  if (programFolder_.isEmpty() || QFileInfo::exists(own)) return QDir::toNativeSeparators(own);
-  const QString shippedCopy = QDir(programFolder_).filePath(name);
-  return QDir::toNativeSeparators(QFileInfo::exists(shippedCopy) ? shippedCopy : own);
+  if (QFileInfo::exists(own)) return QDir::toNativeSeparators(own);
+  for (const QString* folder : {&installedDataFolder_, &programFolder_}) {
+    if (folder->isEmpty()) continue;
+    const QString shippedCopy = QDir(*folder).filePath(name);
+    if (QFileInfo::exists(shippedCopy)) return QDir::toNativeSeparators(shippedCopy);
+  }
+  return QDir::toNativeSeparators(own);
 }
 
 QString AppPaths::dataFolder() const { return file(QStringLiteral("Data")); }

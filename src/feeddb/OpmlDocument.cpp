@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QSaveFile>
 
 #include <pugixml.hpp>
 
@@ -144,6 +145,25 @@ Result<OpmlOutline> OpmlDocument::FromFeedsDb(const QString& feedsDbPath, UserMe
     outline.categories.push_back(std::move(out));
   }
   return outline;
+}
+
+Result<OpmlExportSummary> OpmlDocument::ExportFeedsDb(const QString& feedsDbPath, const QString& title,
+                                                      const QString& file, UserMessages& messages) {
+  Result<OpmlOutline> outline = FromFeedsDb(feedsDbPath, messages);
+  if (!outline) return Result<OpmlExportSummary>::failure(outline.error());
+  OpmlOutline list = std::move(outline).value();
+  list.title = title;
+  // Unbuffered and the count checked, so a full disk fails the export
+  // instead of commit() renaming a truncated file over the old one.
+  QSaveFile out(file);
+  const QByteArray bytes = Write(list);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size() || !out.commit()) {
+    return Result<OpmlExportSummary>::failure(ErrorInfo{2, kExportSource, QStringLiteral("Cannot write ") + file});
+  }
+  OpmlExportSummary summary;
+  summary.categories = static_cast<int>(list.categories.size());
+  for (const OpmlCategory& category : list.categories) summary.feeds += static_cast<int>(category.feeds.size());
+  return summary;
 }
 
 }  // namespace tidewell

@@ -28,6 +28,11 @@ struct OpmlOutline {
   std::vector<OpmlCategory> categories;
 };
 
+struct OpmlExportSummary {
+  int categories = 0;
+  int feeds = 0;
+};
+
 // OPML 1.0 / 2.0 subscription lists. Reading flattens nested folders into
 // their top-level folder (a category has no sub-categories) and files feeds
 // outside any folder under a category named by the document's title, or
@@ -35,6 +40,8 @@ struct OpmlOutline {
 class OpmlDocument {
  public:
   static inline const QString kLooseFeedsCategory = QStringLiteral("Imported");
+  // The source of an export's failure to write its file.
+  static inline const QString kExportSource = QStringLiteral("OpmlExport");
 
   // A malformed document fails with a description of what is wrong and
   // where; nothing partial is returned.
@@ -44,6 +51,11 @@ class OpmlDocument {
   // The categories and feeds of feeds.fdb in file order (problems reported
   // through messages, as every database operation does).
   static Result<OpmlOutline> FromFeedsDb(const QString& feedsDbPath, UserMessages& messages);
+  // Writes feeds.fdb's list, titled title, to file: saved whole or not at
+  // all (a full disk keeps the old file). The window and the command line
+  // both export through here.
+  static Result<OpmlExportSummary> ExportFeedsDb(const QString& feedsDbPath, const QString& title, const QString& file,
+                                                 UserMessages& messages);
 };
 
 }  // namespace tidewell

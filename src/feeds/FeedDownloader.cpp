@@ -1,14 +1,12 @@
 #include "feeds/FeedDownloader.h"
 
 #include "core/AppIdentity.h"
+#include "core/NetworkProxy.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-
-#include <mutex>
 
 namespace tidewell {
 
@@ -52,9 +50,9 @@ QString downloadErrorText(DownloadError error) {
 }
 
 FeedDownloader::FeedDownloader(QNetworkAccessManager* manager, QObject* parent) : QObject(parent), manager_(manager) {
-  // Qt leaves the system's proxy settings unused unless asked once.
-  static std::once_flag proxyOnce;
-  std::call_once(proxyOnce, [] { QNetworkProxyFactory::setUseSystemConfiguration(true); });
+  // Qt leaves the system's proxy settings unused unless asked once; a proxy
+  // the user set by hand has been applied before.
+  NetworkProxy::useSystemUnlessChosen();
   if (manager_ == nullptr) {
     manager_ = new QNetworkAccessManager(this);
     ownsManager_ = true;

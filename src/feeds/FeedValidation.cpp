@@ -46,6 +46,19 @@ FeedDetection DetectFeedType(const QByteArray& data, const QString& charset) {
   return detectIn(document);
 }
 
+namespace {
+
+FeedDetection discovered(const DiscoveredFeed& feed) {
+  FeedDetection detection;
+  detection.type = feed.type;
+  detection.hasTitle = !feed.title.isEmpty();
+  detection.title = feed.title;
+  detection.feedUrl = feed.url;
+  return detection;
+}
+
+}  // namespace
+
 FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages) {
   FeedDetection failed;
   failed.failure = DetectFailure::NotSupported;
@@ -75,6 +88,16 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
   if (!AcceptViewerDownload(result, messages)) return failed;
 
   FeedDetection detection = DetectFeedType(result.body, result.charset);
+  if (!detection.ok() && FeedDiscovery::looksLikeHtml(result.body)) {
+    const QUrl page = result.finalUrl.isValid() ? result.finalUrl : options.url;
+    const QList<DiscoveredFeed> found = FeedDiscovery(request.manager, request.timeoutMs).discover(result.body, page);
+    if (found.size() > 1) {
+      const int chosen = request.chooseFeed ? request.chooseFeed(found) : -1;
+      if (chosen < 0 || chosen >= found.size()) return failed;
+      return discovered(found.at(chosen));
+    }
+    if (found.size() == 1) return discovered(found.first());
+  }
   if (detection.failure == DetectFailure::InvalidXml) {
     messages.showMessage(
         QStringLiteral("Feed data returned by specified URL is not in a valid format. Please check URL "

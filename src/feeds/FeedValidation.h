@@ -1,6 +1,9 @@
 #pragma once
 
+#include "feeds/FeedDiscovery.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -22,6 +25,9 @@ struct FeedDetection {
   int type = -1;  // 0, 1, 2 or -1
   bool hasTitle = false;
   QString title;
+  // CheckFeed: where the feed was found when the address given was a web
+  // page offering it; empty when the address itself is the feed.
+  QString feedUrl;
 
   bool ok() const { return failure == DetectFailure::None; }
 };
@@ -34,12 +40,18 @@ struct CheckFeedRequest {
   int timeoutMs = 6000;
   std::function<bool()> isConnected;  // empty means util::IsConnected
   QNetworkAccessManager* manager = nullptr;
+  // A web page offering several feeds: the index of the one to take, or -1
+  // for none (validation then ends quietly). Empty: none is taken.
+  std::function<int(const QList<DiscoveredFeed>&)> chooseFeed;
 };
 
 // CheckFeed: downloads the URL within the time limit and detects the type,
 // with the feed dialog's messages ("Failed to access Internet!" with
 // Retry/Cancel, "Timeout Error!", "Invalid Feed Data Format!", "Feed Type Not
-// Supported!"). type is -1 when validation failed or was cancelled.
+// Supported!"). An address that gives a web page instead is looked through
+// for the feeds it offers (FeedDiscovery): one is taken, several are offered
+// through chooseFeed; the messages stay for a page without any. type is -1
+// when validation failed or was cancelled.
 FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages);
 
 }  // namespace tidewell

@@ -53,17 +53,29 @@ void OpmlImporter::validateAll(std::vector<Check>& checks) {
   QEventLoop loop;
   size_t next = 0;
   int running = 0;
+  int checked = 0;
+  const int total = static_cast<int>(checks.size());
+  for (const Check& check : checks) checked += check.done ? 1 : 0;
+  std::vector<FeedDownloader*> active;
+  abortRunning_ = [&] {
+    // Aborted downloads report through finished(), which ends the loop.
+    for (FeedDownloader* downloader : std::vector<FeedDownloader*>(active)) downloader->abort();
+    if (running == 0) loop.quit();
+  };
   std::function<void()> startMore = [&] {
-    while (running < concurrency_ && next < checks.size()) {
+    while (!cancelled_ && running < concurrency_ && next < checks.size()) {
       Check& check = checks[next++];
       if (check.done) continue;
       auto* downloader = new FeedDownloader(manager, this);
       ++running;
+      active.push_back(downloader);
       connect(downloader, &FeedDownloader::finished, this,
               [&, downloader, target = &check](const DownloadResult& result) {
                 downloader->deleteLater();
+                active.erase(std::find(active.begin(), active.end(), downloader));
                 --running;
                 target->done = true;
+                emit progress(++checked, total);
                 if (result.error == DownloadError::Timeout) {
                   target->reason = QString::fromLatin1(kReasonTimeout);
                 } else if (!result.completed() && (result.error != DownloadError::Network || result.body.isEmpty())) {
@@ -80,7 +92,7 @@ void OpmlImporter::validateAll(std::vector<Check>& checks) {
                   }
                 }
                 startMore();
-                if (running == 0 && next >= checks.size()) loop.quit();
+                if (running == 0 && (next >= checks.size() || cancelled_)) loop.quit();
               });
       DownloadOptions options;
       options.url = QUrl(check.feed.url);
@@ -88,9 +100,16 @@ void OpmlImporter::validateAll(std::vector<Check>& checks) {
       downloader->start(options);
     }
   };
+  emit progress(checked, total);
   startMore();
   if (running > 0) loop.exec();
+  abortRunning_ = nullptr;
   if (manager != manager_) manager->deleteLater();
+}
+
+void OpmlImporter::cancel() {
+  cancelled_ = true;
+  if (abortRunning_) abortRunning_();
 }
 
 Result<OpmlImportReport> OpmlImporter::Import(const OpmlOutline& outline) {
@@ -119,7 +138,12 @@ Result<OpmlImportReport> OpmlImporter::Import(const OpmlOutline& outline) {
       checks.push_back(std::move(check));
     }
   }
+  cancelled_ = false;
   validateAll(checks);
+  if (cancelled_) {
+    return Result<OpmlImportReport>::failure(
+        failure(QStringLiteral("The import was cancelled; nothing was imported.")));
+  }
 
   OpmlImportReport report;
   mFeeds feeds(paths_, messages_);

@@ -53,9 +53,19 @@ class OpmlImporter : public QObject {
   // The connectivity test; empty means util::IsConnected.
   void setConnectivityTest(std::function<bool()> test) { isConnected_ = std::move(test); }
 
-  // Fails, changing nothing, when feeds.fdb is unusable or the machine is
-  // offline; otherwise every feed has its entry in the report.
+  // Fails, changing nothing, when feeds.fdb is unusable, the machine is
+  // offline or the import was cancelled while the feeds were being checked;
+  // otherwise every feed has its entry in the report.
   Result<OpmlImportReport> Import(const OpmlOutline& outline);
+
+  // Stops an Import in progress: the running downloads are aborted and
+  // nothing is added. Safe to call from a slot while Import waits.
+  void cancel();
+  bool cancelled() const { return cancelled_; }
+
+ signals:
+  // checked of total feeds are done (checked, refused or found unreachable).
+  void progress(int checked, int total);
 
  private:
   struct Check {
@@ -75,6 +85,8 @@ class OpmlImporter : public QObject {
   int concurrency_ = kDefaultConcurrency;
   int timeoutMs_ = kTimeoutMs;
   std::function<bool()> isConnected_;
+  bool cancelled_ = false;
+  std::function<void()> abortRunning_;
 };
 
 }  // namespace tidewell

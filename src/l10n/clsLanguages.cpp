@@ -113,6 +113,19 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       // Shown after a new localization file was fetched; an empty box would tell the user nothing.
       {QStringLiteral("MSG_DOWNLOADED"),
        QStringLiteral("The latest language file was downloaded. Choose your language from the list.")},
+      // The desktop notification's action that shows the announced feed.
+      {QStringLiteral("MSG_DSK_OPEN"), QStringLiteral("Open")},
+      {QStringLiteral("MSG_DSK_OPML_IMPORT"), QStringLiteral("Import OPML")},
+      {QStringLiteral("MSG_DSK_OPML_EXPORT"), QStringLiteral("Export OPML")},
+      {QStringLiteral("MSG_DSK_OPML_UNREADABLE"), QStringLiteral("Cannot read %1.")},
+      {QStringLiteral("MSG_DSK_OPML_NOTHING"), QStringLiteral("Nothing was imported.")},
+      {QStringLiteral("MSG_DSK_OPML_CHECKING"), QStringLiteral("Checking the feeds of the list ...")},
+      {QStringLiteral("MSG_DSK_CANCEL"), QStringLiteral("Cancel")},
+      {QStringLiteral("MSG_DSK_OPML_SUMMARY"),
+       QStringLiteral("%1 added, %2 skipped as already subscribed, %3 refused.")},
+      {QStringLiteral("MSG_DSK_OPML_UNWRITABLE"), QStringLiteral("Cannot write %1.")},
+      {QStringLiteral("MSG_DSK_OPML_WRITTEN"), QStringLiteral("%1 categories with %2 feeds written to %3.")},
+      {QStringLiteral("MSG_DSK_PICK_FEED"), QStringLiteral("The page offers several feeds. Choose one:")},
   };
   return messages;
 }

@@ -16,6 +16,8 @@ struct NewItemsNotification {
   QString soundFilePath;
   // caption + " -- " + count + " New Items", one per feed.
   QStringList lines;
+  // The feed of each line, in the same order (opened from the announcement).
+  QStringList feedIds;
 };
 
 // Shows the announcement of a scheduled check's new items. The desktop

@@ -9,6 +9,7 @@ namespace tidewell {
 struct NewItemsEntry {
   QString caption;
   int count = 0;
+  QString feedId;
   bool operator==(const NewItemsEntry&) const = default;
 };
 

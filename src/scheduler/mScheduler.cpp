@@ -210,7 +210,7 @@ void mScheduler::completeFeed() {
         if (merged.added == 0) {
           log_.WriteScheduleLog(kLogNoNewItems);
         } else {
-          state_.summary.append({entry.caption, merged.added});
+          state_.summary.append({entry.caption, merged.added, entry.feedId});
           log_.WriteScheduleLog(QStringLiteral("    ") + QString::number(merged.added) + kLogNewItemsSuffix);
         }
       }
@@ -266,7 +266,10 @@ void mScheduler::ShowNewItemsNotification() {
   notification.transparencyPercentage = 10;
   notification.playSound = settings_.playSound == 1;
   if (notification.playSound) notification.soundFilePath = settings_.soundFile;
-  for (const NewItemsEntry& entry : state_.summary) notification.lines.append(notificationLine(entry));
+  for (const NewItemsEntry& entry : state_.summary) {
+    notification.lines.append(notificationLine(entry));
+    notification.feedIds.append(entry.feedId);
+  }
   if (notifier_ != nullptr) notifier_->showNewItems(notification);
 }
 

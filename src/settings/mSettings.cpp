@@ -4,6 +4,7 @@
 #include "core/UserMessages.h"
 #include "core/Utilities.h"
 #include "core/mINI.h"
+#include "settings/PasswordVault.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,6 +20,7 @@ namespace {
 
 const QString kEmail = QStringLiteral("email");
 const QString kApp = QStringLiteral("app");
+const QString kProxy = QStringLiteral("proxy");
 const QString kSchdl = QStringLiteral("schdl");
 const QString kCheck = QStringLiteral("check");
 const QString kConcurrency = QStringLiteral("concurrency");
@@ -110,12 +112,22 @@ Result<ScheduleEntry> mSettings::parseScheduleEntry(const QString& value) {
 
 // ---- e-mail ---------------------------------------------------------------
 
+QString mSettings::passwordAccount() const { return QStringLiteral("smtp ") + configFile_; }
+
 Status mSettings::SaveEmailSettings(bool showMessage) {
   mINI ini;
   ini.SetINIFile(configFile_, kBufferSize);
+  // The keyring takes the password when it is running; a password stored
+  // here before moves there with this save.
+  const bool wasInKeyring = readText(ini, kEmail, QStringLiteral("pwk"), {}) == QLatin1String("1");
+  const bool inKeyring = vault_ != nullptr && vault_->available() && vault_->write(passwordAccount(), smtpPassword);
+  // Without a keyring and without a new password, one kept there stays there.
+  const bool keepKeyring = !inKeyring && wasInKeyring && smtpPassword.isEmpty();
+  const QString storedPassword = inKeyring || keepKeyring ? QString() : smtpPassword;
   const std::pair<const char*, QString> values[] = {
-      {"sv", smtpServer}, {"po", smtpPort},   {"au", QString::number(smtpAuth)}, {"us", smtpUser}, {"pw", smtpPassword},
-      {"fn", senderName}, {"fe", senderEmail}};
+      {"sv", smtpServer}, {"po", smtpPort},       {"au", QString::number(smtpAuth)},
+      {"us", smtpUser},   {"pw", storedPassword}, {"fn", senderName},
+      {"fe", senderEmail}};
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
@@ -123,6 +135,15 @@ Status mSettings::SaveEmailSettings(bool showMessage) {
     // A settings file that could not be written must not be announced as saved.
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step, written.error());
+      return written;
+    }
+  }
+  // Written only once the keyring was used, so a file that never saw one keeps its layout.
+  if (inKeyring || keepKeyring || wasInKeyring) {
+    const Status written = ini.WriteINI(kEmail, QStringLiteral("pwk"),
+                                        inKeyring || keepKeyring ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 1, written.error());
       return written;
     }
   }
@@ -140,6 +161,9 @@ void mSettings::LoadEmailSettings() {
   smtpAuth = toInt16(unscrambled(readText(ini, kEmail, QStringLiteral("au"), kAuthStoredDefault)), 0);
   smtpUser = unscrambled(readText(ini, kEmail, QStringLiteral("us"), {}));
   smtpPassword = unscrambled(readText(ini, kEmail, QStringLiteral("pw"), {}));
+  if (readText(ini, kEmail, QStringLiteral("pwk"), {}) == QLatin1String("1") && vault_ != nullptr) {
+    smtpPassword = vault_->read(passwordAccount()).value_or(QString());
+  }
   senderName = unscrambled(readText(ini, kEmail, QStringLiteral("fn"), {}));
   senderEmail = unscrambled(readText(ini, kEmail, QStringLiteral("fe"), {}));
 }
@@ -160,6 +184,14 @@ Status mSettings::SaveAppSettings(bool showMessage) {
       return written;
     }
   }
+  // Written once the user has chosen, so an untouched file keeps its layout.
+  if (popupNotifications != readInt16(ini, kApp, QStringLiteral("popup"), 0)) {
+    const Status written = ini.WriteINI(kApp, QStringLiteral("popup"), QString::number(popupNotifications));
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveAppSettings"), step + 1, written.error());
+      return written;
+    }
+  }
   if (showMessage) {
     messages_.showMessage(QStringLiteral("Application Settings successfully saved to Application Configuration File."),
                           kDone, MessageIcon::Information);
@@ -175,6 +207,41 @@ void mSettings::LoadAppSettings() {
   startWithSystem = readInt16(ini, kApp, QStringLiteral("autos"), 0);
   closeExits = readInt16(ini, kApp, QStringLiteral("close"), 0);
   closeMinimizes = readInt16(ini, kApp, QStringLiteral("mins"), 1);
+  popupNotifications = readInt16(ini, kApp, QStringLiteral("popup"), 0);
+}
+
+Status mSettings::SaveProxySettings() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  // An untouched file keeps its layout: the section appears once a proxy was chosen.
+  const bool hadSection = !readText(ini, kProxy, QStringLiteral("mode"), {}).isEmpty();
+  if (!hadSection && proxy == ProxyConfig()) return Status::success();
+  const std::pair<const char*, QString> values[] = {{"mode", QString::number(static_cast<int>(proxy.mode))},
+                                                    {"host", proxy.host.trimmed()},
+                                                    {"port", QString::number(proxy.port)},
+                                                    {"user", proxy.user}};
+  int step = 0;
+  for (const auto& [key, value] : values) {
+    ++step;
+    const Status written = ini.WriteINI(kProxy, QString::fromLatin1(key), value);
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveProxySettings"), step, written.error());
+      return written;
+    }
+  }
+  return Status::success();
+}
+
+void mSettings::LoadProxySettings() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const int mode = readInt16(ini, kProxy, QStringLiteral("mode"), 0);
+  proxy.mode = mode == 1 ? ProxyConfig::Mode::Http : mode == 2 ? ProxyConfig::Mode::Socks5 : ProxyConfig::Mode::System;
+  proxy.host = readText(ini, kProxy, QStringLiteral("host"), {}).trimmed();
+  bool number = false;
+  const int port = readText(ini, kProxy, QStringLiteral("port"), {}).trimmed().toInt(&number);
+  proxy.port = number && port > 0 && port < 65536 ? port : 0;
+  proxy.user = readText(ini, kProxy, QStringLiteral("user"), {});
 }
 
 bool mSettings::GetConfirmClose() {

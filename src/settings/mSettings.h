@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppPaths.h"
+#include "core/NetworkProxy.h"
 #include "core/Result.h"
 
 #include <QList>
@@ -11,6 +12,7 @@
 
 namespace tidewell {
 
+class PasswordVault;
 class UserMessages;
 
 // One feed on the scheduler's list. Stored as "<type>\x05<id>\x05<url>\x05<caption>".
@@ -42,19 +44,28 @@ class mSettings {
   mSettings(const AppPaths& paths, UserMessages& messages);
 
   // Section "email"; every value is stored scrambled (util::EncodeText).
-  QString smtpServer;    // sv
-  QString smtpPort;      // po
-  qint16 smtpAuth = 0;   // au, 1 = on; a missing key reads as the stored form "6330"
-  QString smtpUser;      // us
-  QString smtpPassword;  // pw
-  QString senderName;    // fn
-  QString senderEmail;   // fe
+  QString smtpServer;   // sv
+  QString smtpPort;     // po
+  qint16 smtpAuth = 0;  // au, 1 = on; a missing key reads as the stored form "6330"
+  QString smtpUser;     // us
+  // pw; kept in the desktop's keyring instead when one is running at save
+  // time ("pwk" = "1" then, and pw holds nothing).
+  QString smtpPassword;
+  QString senderName;   // fn
+  QString senderEmail;  // fe
 
   // Section "app".
   qint16 startWithSystem = 0;  // autos
   qint16 closeExits = 0;       // close
   qint16 closeMinimizes = 1;   // mins
   bool confirmClose = true;    // confirm
+  // 1: announce new items with the program's own pop-up even when the
+  // desktop has a notification service ("popup"; written only once chosen).
+  qint16 popupNotifications = 0;
+
+  // Section "proxy": "mode" (0 system, 1 HTTP, 2 SOCKS5), "host", "port",
+  // "user". A file without the section uses the system's proxy.
+  ProxyConfig proxy;
 
   // Section "schdl".
   qint16 schedulerEnabled = 0;        // ena
@@ -77,6 +88,9 @@ class mSettings {
   // Also writes or removes the log-in start-up entry (Tidewellrun, "-s").
   Status SaveAppSettings(bool showMessage);
   void LoadAppSettings();
+  // The proxy section; the application settings dialog saves it with the rest.
+  Status SaveProxySettings();
+  void LoadProxySettings();
 
   // Deletes and rewrites section "schdl", then calls the re-arm handler.
   Status SaveSchedulerSettings(bool showMessage);
@@ -92,6 +106,11 @@ class mSettings {
 
   // application folder + notify.wav (the shipped copy when the folder has none).
   QString defaultSoundFile() const;
+
+  // The keyring for the SMTP password; null or unavailable: AppCfg.cfg keeps it.
+  void setPasswordVault(PasswordVault* vault) { vault_ = vault; }
+  // The keyring's name for this application folder's SMTP password.
+  QString passwordAccount() const;
 
   // The main window's timer re-arm; called after every SaveSchedulerSettings.
   void setSchedulerSavedHandler(std::function<void()> handler) { schedulerSaved_ = std::move(handler); }
@@ -122,6 +141,7 @@ class mSettings {
   UserMessages& messages_;
   QString autostartFolder_;
   std::function<void()> schedulerSaved_;
+  PasswordVault* vault_ = nullptr;
 };
 
 }  // namespace tidewell

@@ -43,6 +43,19 @@ TEST(AppPaths, FolderResolution) {
   EXPECT_EQ(AppPaths::resolveAppFolder(dir.path() + QStringLiteral("/missing"), {}), perUser);
   EXPECT_TRUE(QDir(perUser).exists());
 
+  // An installed program (share/tidewell beside bin/) keeps its data per user
+  // even when it could write into bin/, as root can.
+  const QString installedBin = dir.path() + QStringLiteral("/usr/bin");
+  QDir().mkpath(installedBin);
+  EXPECT_EQ(AppPaths::resolveAppFolder(installedBin, {}), QDir(installedBin).absolutePath());
+  const QString shared = dir.path() + QStringLiteral("/usr/share/tidewell");
+  EXPECT_EQ(AppPaths::installedDataFolderFor(installedBin), shared);
+  QDir().mkpath(shared);
+  QFile(shared + QStringLiteral("/default.fdb")).open(QIODevice::WriteOnly);
+  EXPECT_EQ(AppPaths::resolveAppFolder(installedBin, {}), perUser);
+  EXPECT_EQ(AppPaths::resolveAppFolder(installedBin, home), QDir(home).absolutePath());
+  EXPECT_EQ(AppPaths::forProgram(installedBin).installedDataFolder(), shared);
+
   QFile::setPermissions(dir.path() + QStringLiteral("/readonly"),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   QStandardPaths::setTestModeEnabled(false);
@@ -69,6 +82,28 @@ TEST(AppPaths, FileTableAndShippedCopies) {
   home.write("view.tpl", "mine");
   EXPECT_EQ(paths.viewTpl(), inApp("view.tpl"));
   EXPECT_EQ(paths.defaultFdb(), inApp("default.fdb"));  // shipped nowhere: where it would be written
+}
+
+TEST(AppPaths, ShippedFilesOfAnInstalledProgram) {
+  // Looked up in the application folder, then the installed data folder,
+  // then the program's folder.
+  test::TempHome home;
+  QTemporaryDir program;
+  QTemporaryDir shared;
+  AppPaths paths(home.path(), program.path(), shared.path());
+  const auto in = [](const QString& folder, const QString& name) {
+    return QDir::toNativeSeparators(folder + "/" + name);
+  };
+  for (const char* name : {"email.tpl", "view.tpl", "Help.html"}) {
+    QFile(in(program.path(), name)).open(QIODevice::WriteOnly);
+  }
+  for (const char* name : {"view.tpl", "Help.html"}) QFile(in(shared.path(), name)).open(QIODevice::WriteOnly);
+  home.write("Help.html", "mine");
+
+  EXPECT_EQ(paths.emailTpl(), in(program.path(), "email.tpl"));
+  EXPECT_EQ(paths.viewTpl(), in(shared.path(), "view.tpl"));
+  EXPECT_EQ(paths.helpFile(), in(home.path(), "Help.html"));
+  EXPECT_EQ(paths.notifyWav(), in(home.path(), "notify.wav"));
 }
 
 TEST(UserStore, KeepsUserAndMachineValuesApart) {

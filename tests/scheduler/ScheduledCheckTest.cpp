@@ -65,7 +65,7 @@ TEST_F(SchedulerRun, TwoFeedsLogExactlyAsDocumented) {
   EXPECT_FALSE(shown.playSound);
   EXPECT_FALSE(state.Running);
   EXPECT_FALSE(state.inProgress);
-  EXPECT_EQ(state.summary, (QList<NewItemsEntry>{{QStringLiteral("Daily News"), 3}}));
+  EXPECT_EQ(state.summary, (QList<NewItemsEntry>{{QStringLiteral("Daily News"), 3, news.feedId}}));
 }
 
 TEST_F(SchedulerRun, EmptyScheduleLogsOnlyTheBlocksAndTheNotice) {

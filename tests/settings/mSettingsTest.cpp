@@ -395,3 +395,28 @@ TEST(ScheduleIntervals, IndexesMapToTheTimerIntervals) {
 }
 
 }  // namespace
+
+TEST_F(SettingsTest, ProxyIsStoredOnceChosen) {
+  // Saving the system's proxy into a file without a proxy section leaves it alone.
+  settings.LoadProxySettings();
+  EXPECT_EQ(settings.proxy, ProxyConfig());
+  ASSERT_TRUE(settings.SaveProxySettings());
+  EXPECT_FALSE(QFile::exists(home.paths().appCfg()));
+
+  settings.proxy = {ProxyConfig::Mode::Socks5, QStringLiteral("proxy.test"), 61080, QStringLiteral("reader")};
+  ASSERT_TRUE(settings.SaveProxySettings());
+  EXPECT_EQ(readIni(QStringLiteral("proxy"), QStringLiteral("mode")), QStringLiteral("2"));
+  mSettings loaded = reopened();
+  loaded.LoadProxySettings();
+  EXPECT_EQ(loaded.proxy, settings.proxy);
+
+  // Back to the system's: written, so the choice sticks.
+  settings.proxy = ProxyConfig();
+  ASSERT_TRUE(settings.SaveProxySettings());
+  EXPECT_EQ(readIni(QStringLiteral("proxy"), QStringLiteral("mode")), QStringLiteral("0"));
+  writeCfg("[proxy]\nmode=1\nhost=p\nport=99999\n");
+  loaded.LoadProxySettings();
+  EXPECT_EQ(loaded.proxy.port, 0);
+  EXPECT_FALSE(loaded.proxy.isManual());
+  EXPECT_TRUE(messages.empty());
+}

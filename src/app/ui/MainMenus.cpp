@@ -55,6 +55,9 @@ MainMenus::MainMenus(QMainWindow* window) {
   bar->setObjectName(QStringLiteral("mnuBar"));
 
   mnuFile = addMenu(bar, "mnuFile", QStringLiteral("&File"));
+  mnuFileImportOpml = addItem(mnuFile, "mnuFileImportOpml", QStringLiteral("Import OPML..."));
+  mnuFileExportOpml = addItem(mnuFile, "mnuFileExportOpml", QStringLiteral("Export OPML..."));
+  mnuFile->addSeparator();
   mnuFileItem = addItem(mnuFile, "mnuFileItem", QStringLiteral("Exit"), QStringLiteral(":/icons/exit.png"));
 
   mnuCat = addMenu(bar, "mnuCat", QStringLiteral("Feed &Manager"));

@@ -19,6 +19,8 @@ struct MainMenus {
 
   QMenu* mnuFile;
   QAction* mnuFileItem;
+  QAction* mnuFileImportOpml;
+  QAction* mnuFileExportOpml;
 
   QMenu* mnuCat;
   QAction* mnuCatNew;

@@ -18,7 +18,7 @@ frmAbout::frmAbout(AppContext& context, std::function<void()> visitWebsite, QWid
   setWindowTitle(QStringLiteral("About ") + context.identity.programName);
 
   auto* icon = new QLabel(this);
-  icon->setPixmap(QIcon(QStringLiteral(":/icons/app-32.png")).pixmap(48, 48));
+  icon->setPixmap(QIcon(QStringLiteral(":/icons/tidewell-48.png")).pixmap(48, 48));
   icon->setAlignment(Qt::AlignTop);
 
   auto* lblProgram = new QLabel(context.identity.programName, this);

@@ -1,7 +1,9 @@
 #include "app/ui/frmMain.h"
 
+#include "TidewellConfig.h"
 #include "app/AppContext.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/OpmlTransfer.h"
 #include "app/ui/SystemTray.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmConfirmClose.h"
@@ -17,6 +19,7 @@
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/WindowLocalizer.h"
 #include "l10n/ui/frmLanguage.h"
+#include "scheduler/NotificationService.h"
 #include "scheduler/ui/DesktopNotifier.h"
 #include "scheduler/ui/frmScheduler.h"
 #include "settings/ui/frmAppSettings.h"
@@ -62,8 +65,17 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
   urlOpener = [](const QString& target) { return OpenUrl(target); };
   runModal = [](QDialog& dialog) { return dialog.exec(); };
   scheduler_.setNetworkManager(network_);
-  notifier_ = std::make_unique<DesktopNotifier>(context_.languages);
+  notificationService_ = std::make_unique<NotificationService>(
+      QDBusConnection::sessionBus(), context_.identity.programName, QString::fromUtf8(config::kDesktopId));
+  notifier_ = std::make_unique<DesktopNotifier>(context_.languages, notificationService_.get());
+  notifier_->prefersPopup = [this] {
+    context_.settings.LoadAppSettings();
+    return context_.settings.popupNotifications == 1;
+  };
+  notifier_->openFeed = [this](const QString& feedId) { showFeedFromAnnouncement(feedId); };
   scheduler_.setNotifier(notifier_.get());
+  opml_ = new OpmlTransfer(context_, *this, network_);
+  opml_->connectivityTest = [this] { return connectivityTest ? connectivityTest() : util::IsConnected(); };
   scheduledCheck = [this] { scheduler_.RunScheduledCheck(); };
 
   menus_ = std::make_unique<MainMenus>(this);
@@ -127,6 +139,10 @@ QLabel* frmMain::statusPanel(int number) const { return number >= 1 && number <=
 void frmMain::connectCommands() {
   MainMenus& m = *menus_;
   connect(m.mnuFileItem, &QAction::triggered, this, &frmMain::mnuFileItem_Click);
+  connect(m.mnuFileImportOpml, &QAction::triggered, this, [this] {
+    if (opml_->importOpml()) mnuCatRefresh_Click();
+  });
+  connect(m.mnuFileExportOpml, &QAction::triggered, this, [this] { opml_->exportOpml(); });
   connect(m.mnuCatNew, &QAction::triggered, this, &frmMain::mnuCatNew_Click);
   connect(m.mnuCatEdit, &QAction::triggered, this, &frmMain::mnuCatEdit_Click);
   connect(m.mnuCatDel, &QAction::triggered, this, &frmMain::mnuCatDel_Click);
@@ -217,8 +233,8 @@ void frmMain::Form_Load() {
   EnableSchedule(true);
 
   QIcon icon;
-  for (const char* size : {"16", "22", "24", "32"})
-    icon.addFile(QStringLiteral(":/icons/app-%1.png").arg(QLatin1String(size)));
+  for (const char* size : {"16", "22", "24", "32", "48", "64", "128", "256"})
+    icon.addFile(QStringLiteral(":/icons/tidewell-%1.png").arg(QLatin1String(size)));
   setWindowIcon(icon);
 
   setWindowTitle(context_.identity.programName + QStringLiteral(" by ") + context_.identity.companyName);
@@ -308,6 +324,24 @@ void frmMain::HandleSystrayMenu(const QString& action) {
     UnloadAllForms();
     close();
   }
+}
+
+void frmMain::showFeedFromAnnouncement(const QString& feedId) {
+  const std::optional<FeedRecord> feed = mFeeds(context_.paths, context_.messages).FindFeed(feedId);
+  if (!feed) return;  // deleted since the announcement
+  showFromAnotherStart();
+  OpenFeedWindow(feed->name, feed->id, feed->url, static_cast<qint16>(feed->type), false);
+}
+
+void frmMain::showFromAnotherStart() {
+  if (unloading_) return;
+  if (inTray_ || !isVisible()) {
+    HandleSystrayMenu(QStringLiteral("show"));
+  } else {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+  }
+  raise();
+  activateWindow();
 }
 
 void frmMain::UnloadAllForms() {

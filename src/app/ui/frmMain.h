@@ -27,6 +27,8 @@ class CategoryTreeWidget;
 class frmOptionBar;
 class frmViewFeed;
 class DesktopNotifier;
+class NotificationService;
+class OpmlTransfer;
 class SystemTray;
 
 // The main window: the category panel docked at its side, one tab per open
@@ -52,6 +54,11 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void EnableSchedule(bool reload);
   void AddToSystemTray();
   void HandleSystrayMenu(const QString& action);
+  // Another start of the program handed over: the user wants to see the
+  // window, wherever it is (tray, minimised, behind others).
+  void showFromAnotherStart();
+  // A new-items announcement's feed: the window comes forward with its tab.
+  void showFeedFromAnnouncement(const QString& feedId);
   // Closes every window of the program but this one.
   void UnloadAllForms();
 
@@ -88,6 +95,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool inSystemTray() const { return inTray_; }
   SystemTray& systemTray() { return *tray_; }
   DesktopNotifier& notifier() { return *notifier_; }
+  OpmlTransfer& opml() { return *opml_; }
 
   // How addresses and files are opened (the user's browser); tests replace it.
   std::function<bool(const QString&)> urlOpener;
@@ -172,7 +180,9 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool scheduleRunning_ = false;
   bool inTray_ = false;
   SystemTray* tray_ = nullptr;
+  std::unique_ptr<NotificationService> notificationService_;
   std::unique_ptr<DesktopNotifier> notifier_;
+  OpmlTransfer* opml_ = nullptr;
   // Context of connections from windows that may outlive this one's members
   // (frames closed but not yet deleted): it goes before the base classes do.
   QObject lifetime_;

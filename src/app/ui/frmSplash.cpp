@@ -63,7 +63,7 @@ void frmSplash::paintEvent(QPaintEvent*) {
     painter.drawPath(wave);
   }
 
-  const QPixmap icon = QIcon(QStringLiteral(":/icons/app-32.png")).pixmap(64, 64);
+  const QPixmap icon = QIcon(QStringLiteral(":/icons/tidewell-64.png")).pixmap(64, 64);
   painter.drawPixmap(36, 56, icon);
   painter.setPen(Qt::white);
   QFont title = font();

@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,6 +35,16 @@ frmAddFeed::frmAddFeed(AppContext& context, std::function<void()> reloadTree, QN
   setObjectName(QStringLiteral("frmAddFeed"));
   setWindowTitle(QStringLiteral("Add New Feed ..."));
   setModal(true);
+  chooseFeed = [this](const QList<DiscoveredFeed>& feeds) {
+    QStringList choices;
+    for (const DiscoveredFeed& feed : feeds)
+      choices << (feed.title.isEmpty() ? feed.url : feed.title + QStringLiteral(" \u2014 ") + feed.url);
+    bool ok = false;
+    const QString picked =
+        QInputDialog::getItem(this, windowTitle(), context_.languages.getMessages(QStringLiteral("MSG_DSK_PICK_FEED")),
+                              choices, 0, false, &ok);
+    return ok ? int(choices.indexOf(picked)) : -1;
+  };
 
   lblInfo0_ = new QLabel(QStringLiteral("Feed URL:"), this);
   lblInfo0_->setObjectName(QStringLiteral("lblInfo0"));
@@ -140,7 +151,10 @@ void frmAddFeed::validate() {
   request.timeoutMs = validationTimeoutMs;
   request.isConnected = connectivityTest;
   request.manager = manager_;
+  request.chooseFeed = chooseFeed;
   const FeedDetection detection = CheckFeed(request, context_.messages);
+  // The page's feed is what gets subscribed; the user sees which.
+  if (detection.ok() && !detection.feedUrl.isEmpty()) txtURL_->setText(detection.feedUrl);
   typeOfFeed_ = static_cast<qint16>(detection.ok() ? detection.type : -1);
   if (detection.ok() && detection.hasTitle) txtChannel_->setText(detection.title);
 

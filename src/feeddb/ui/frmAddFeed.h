@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feeds/FeedDiscovery.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -48,6 +50,9 @@ class frmAddFeed : public QDialog {
   // Test seams: the connectivity test and the validation's time limit.
   std::function<bool()> connectivityTest;
   int validationTimeoutMs = 6000;
+  // A web page offering several feeds: which one (-1: none). A list to pick
+  // from unless replaced.
+  std::function<int(const QList<DiscoveredFeed>&)> chooseFeed;
 
  public slots:
   void btnOK_Click();

@@ -1,30 +1,57 @@
 #pragma once
 
 #include "scheduler/NewItemsNotifier.h"
+#include "scheduler/ui/frmNotification.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
 
 #include <functional>
 
 namespace tidewell {
 
 class clsLanguages;
-class frmNotification;
+class NotificationService;
 
-// Announces a scheduled check's new items with a new frmNotification each
-// time (modeless; it deletes itself when it has slid away).
-class DesktopNotifier : public NewItemsNotifier {
+// Announces a scheduled check's new items: through the desktop's
+// notification service when there is one (one announcement, updated by the
+// next check, whose "Open" shows the feed), else, or when the user prefers
+// it, with the program's pop-up. A new pop-up replaces the previous one
+// instead of piling up on it; a double-click on a line shows that feed.
+class DesktopNotifier : public QObject, public NewItemsNotifier {
+  Q_OBJECT
+
  public:
-  explicit DesktopNotifier(clsLanguages& languages) : languages_(languages) {}
+  // service may be null (no session bus): the pop-up then always serves.
+  DesktopNotifier(clsLanguages& languages, NotificationService* service, QObject* parent = nullptr);
+  ~DesktopNotifier() override;
 
   void showNewItems(const NewItemsNotification& notification) override;
 
+  // Whether the user chose the pop-up over the desktop's notifications.
+  std::function<bool()> prefersPopup;
+  // Shows a feed by its id (the main window opens or activates its tab).
+  std::function<void(const QString& feedId)> openFeed;
   // Called with every new window before it is shown (tests look at it).
   std::function<void(frmNotification*)> onCreated;
+  // Plays the chime for a desktop notification; replaced in tests.
+  std::function<void(const QString&)> soundPlayer;
 
   // A window set up from the announcement, not yet shown.
   static frmNotification* create(clsLanguages& languages, const NewItemsNotification& notification);
 
+  frmNotification* currentPopup() const { return popup_; }
+
  private:
+  void showPopup(const NewItemsNotification& notification);
+  void showOnDesktop(const NewItemsNotification& notification);
+
   clsLanguages& languages_;
+  NotificationService* service_;
+  QPointer<frmNotification> popup_;
+  QStringList popupFeedIds_;
+  QStringList desktopFeedIds_;
 };
 
 }  // namespace tidewell

@@ -50,6 +50,8 @@ frmNotification::frmNotification(clsLanguages& languages, QWidget* parent)
   lstResult_ = new QListWidget(body_);
   lstResult_->setObjectName(QStringLiteral("lstResult"));
   lstResult_->setFocusPolicy(Qt::NoFocus);
+  connect(lstResult_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { emit lineActivated(lstResult_->row(item)); });
   lstResult_->setStyleSheet(QStringLiteral("QListWidget { background: #e8e8e8; border: 1px solid #c0c0c0; }"));
   picClose_ = new QLabel(body_);
   picClose_->setObjectName(QStringLiteral("picClose"));

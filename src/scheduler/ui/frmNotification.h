@@ -69,6 +69,10 @@ class frmNotification : public QWidget {
   // there or there is no audio device.
   static void playDetached(const QString& path);
 
+ signals:
+  // A line of lstResult was double-clicked (its row from 0).
+  void lineActivated(int row);
+
  protected:
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;

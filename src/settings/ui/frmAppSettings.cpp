@@ -6,8 +6,11 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -40,6 +43,49 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
     group->addButton(optClose_[i], i);
   }
 
+  auto* lblNotify = heading("lblNotify", QStringLiteral("New Items:"));
+  chkPopup_ = new QCheckBox(QStringLiteral("Announce new items in the program's own pop-up window."), this);
+  chkPopup_->setObjectName(QStringLiteral("chkPopup"));
+
+  auto* lblProxy = heading("lblProxy", QStringLiteral("Proxy:"));
+  auto* proxyGroup = new QButtonGroup(this);
+  const QString proxyTexts[3] = {QStringLiteral("Use the system's proxy settings."), QStringLiteral("HTTP proxy:"),
+                                 QStringLiteral("SOCKS5 proxy:")};
+  for (int i = 0; i < 3; ++i) {
+    optProxy_[i] = new QRadioButton(proxyTexts[i], this);
+    optProxy_[i]->setObjectName(QStringLiteral("optProxy"));
+    optProxy_[i]->setProperty(WindowLocalizer::kIndexProperty, i);
+    proxyGroup->addButton(optProxy_[i], i);
+  }
+  auto field = [this](const char* name, int width) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QLatin1String(name));
+    if (width > 0) edit->setMaximumWidth(width);
+    return edit;
+  };
+  txtProxyHost_ = field("txtProxyHost", 0);
+  txtProxyPort_ = field("txtProxyPort", 70);
+  txtProxyPort_->setValidator(new QIntValidator(1, 65535, txtProxyPort_));
+  txtProxyUser_ = field("txtProxyUser", 0);
+  auto* lblProxyHost = new QLabel(QStringLiteral("Host:"), this);
+  lblProxyHost->setObjectName(QStringLiteral("lblProxyHost"));
+  auto* lblProxyPort = new QLabel(QStringLiteral("Port:"), this);
+  lblProxyPort->setObjectName(QStringLiteral("lblProxyPort"));
+  auto* lblProxyUser = new QLabel(QStringLiteral("User:"), this);
+  lblProxyUser->setObjectName(QStringLiteral("lblProxyUser"));
+  auto* proxyFields = new QGridLayout;
+  proxyFields->addWidget(lblProxyHost, 0, 0);
+  proxyFields->addWidget(txtProxyHost_, 0, 1);
+  proxyFields->addWidget(lblProxyPort, 0, 2);
+  proxyFields->addWidget(txtProxyPort_, 0, 3);
+  proxyFields->addWidget(lblProxyUser, 1, 0);
+  proxyFields->addWidget(txtProxyUser_, 1, 1);
+  const auto enableFields = [this] {
+    const bool manual = !optProxy_[0]->isChecked();
+    for (QLineEdit* edit : {txtProxyHost_, txtProxyPort_, txtProxyUser_}) edit->setEnabled(manual);
+  };
+  connect(proxyGroup, &QButtonGroup::idToggled, this, enableFields);
+
   const DialogButtons dialogButtons = makeDialogButtons(this);
   btnOK_ = dialogButtons.ok;
   btnCancel_ = dialogButtons.cancel;
@@ -52,6 +98,13 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
   layout->addWidget(lblClosing);
   layout->addWidget(optClose_[0]);
   layout->addWidget(optClose_[1]);
+  layout->addSpacing(10);
+  layout->addWidget(lblNotify);
+  layout->addWidget(chkPopup_);
+  layout->addSpacing(10);
+  layout->addWidget(lblProxy);
+  for (QRadioButton* option : optProxy_) layout->addWidget(option);
+  layout->addLayout(proxyFields);
   layout->addSpacing(12);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -70,6 +123,13 @@ void frmAppSettings::Form_Load() {
   chkStartup_->setChecked(s.startWithSystem == 1);
   optClose_[0]->setChecked(s.closeExits == 1);
   optClose_[1]->setChecked(s.closeMinimizes == 1);
+  chkPopup_->setChecked(s.popupNotifications == 1);
+  s.LoadProxySettings();
+  optProxy_[static_cast<int>(s.proxy.mode)]->setChecked(true);
+  txtProxyHost_->setText(s.proxy.host);
+  txtProxyPort_->setText(s.proxy.port > 0 ? QString::number(s.proxy.port) : QString());
+  txtProxyUser_->setText(s.proxy.user);
+  for (QLineEdit* edit : {txtProxyHost_, txtProxyPort_, txtProxyUser_}) edit->setEnabled(!optProxy_[0]->isChecked());
 }
 
 void frmAppSettings::btnOK_Click() {
@@ -77,6 +137,15 @@ void frmAppSettings::btnOK_Click() {
   s.startWithSystem = chkStartup_->isChecked() ? 1 : 0;
   s.closeExits = optClose_[0]->isChecked() ? 1 : 0;
   s.closeMinimizes = optClose_[1]->isChecked() ? 1 : 0;
+  s.popupNotifications = chkPopup_->isChecked() ? 1 : 0;
+  s.proxy.mode = optProxy_[1]->isChecked()   ? ProxyConfig::Mode::Http
+                 : optProxy_[2]->isChecked() ? ProxyConfig::Mode::Socks5
+                                             : ProxyConfig::Mode::System;
+  s.proxy.host = txtProxyHost_->text().trimmed();
+  s.proxy.port = txtProxyPort_->text().toInt();
+  s.proxy.user = txtProxyUser_->text();
+  if (!s.SaveProxySettings()) return;
+  NetworkProxy::apply(s.proxy);
   if (!s.SaveAppSettings(true)) return;
   accept();
 }

@@ -155,7 +155,7 @@ class frmNotificationTest : public QObject {
 
   void announcementFillsTheWindow() {
     Harness h;
-    DesktopNotifier notifier(h.context.languages);
+    DesktopNotifier notifier(h.context.languages, nullptr);
     QPointer<frmNotification> created;
     notifier.onCreated = [&](frmNotification* window) {
       window->workAreaOverride = kWorkArea;
@@ -173,6 +173,35 @@ class frmNotificationTest : public QObject {
     QCOMPARE(created->alpha(), 230);
     QVERIFY(!created->AutoClose);
     delete created;
+  }
+
+  void nextAnnouncementReplacesThePopupAndALineOpensItsFeed() {
+    Harness h;
+    DesktopNotifier notifier(h.context.languages, nullptr);
+    QList<QPointer<frmNotification>> created;
+    notifier.onCreated = [&](frmNotification* window) {
+      window->workAreaOverride = kWorkArea;
+      window->soundPlayer = [](const QString&) {};
+      created << window;
+    };
+    QStringList opened;
+    notifier.openFeed = [&](const QString& id) { opened << id; };
+    NewItemsNotification n;
+    n.lines = QStringList{"Daily -- 3 New Items", "Gadgets -- 1 New Items"};
+    n.feedIds = QStringList{"id-daily", "id-gadgets"};
+    notifier.showNewItems(n);
+    n.lines = QStringList{"Gadgets -- 2 New Items"};
+    n.feedIds = QStringList{"id-gadgets"};
+    notifier.showNewItems(n);
+    QCOMPARE(created.size(), 2);
+    QVERIFY(created[0].isNull());  // gone, not left under the new one
+    QVERIFY(created[1]->isVisible());
+    QCOMPARE(notifier.currentPopup(), created[1].data());
+
+    QVERIFY(waitOpen(created[1]));
+    QListWidget* list = created[1]->lstResult();
+    emit list->itemDoubleClicked(list->item(0));
+    QCOMPARE(opened, QStringList{"id-gadgets"});
   }
 };
 
