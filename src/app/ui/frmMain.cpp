@@ -28,6 +28,7 @@
 #include <QCursor>
 #include <QDate>
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -240,7 +241,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
   if (context_.settings.GetConfirmClose()) {
     if (!confirmClose()) {
       event->ignore();
-      showMinimized();
+      // "Keep Running": a window already in the tray stays there, with its
+      // icon; a shown one goes there the way a minimise sends it.
+      if (inTray_) {
+        tray_->AddToSystemTray();
+      } else {
+        showMinimized();
+      }
       return;
     }
   }
@@ -270,7 +277,20 @@ void frmMain::changeEvent(QEvent* event) {
   }
 }
 
+void frmMain::retranslate() {
+  const clsLanguages& l = context_.languages;
+  setWindowTitle(context_.identity.programName + l.getMessages(QStringLiteral("MSG_WND_BY")) +
+                 context_.identity.companyName);
+  menus_->cmdWebsite->setToolTip(l.getMessages(QStringLiteral("MSG_WND_VISIT")) + context_.identity.website);
+  const bool shown = isVisible() && !inTray_;
+  menus_->mnuSysTrayShow->setText(
+      l.getMessages(shown && tray_->oSysTray() ? QStringLiteral("MSG_WND_HIDE") : QStringLiteral("MSG_WND_SHOW")));
+  if (!scheduleRunning_) panels_[3]->setText(l.getMessages(QStringLiteral("MSG_WND_READY")));
+  if (CategoryTreeWidget* tree = tvCategories()) tree->retranslate();
+}
+
 void frmMain::AddToSystemTray() {
+  if (isVisible() && !(windowState() & Qt::WindowMinimized)) trayGeometry_ = saveGeometry();
   // Without a notification area the window stays minimised where the task
   // bar can bring it back; hiding it would lose it.
   if (tray_->AddToSystemTray()) inTray_ = true;
@@ -284,9 +304,11 @@ void frmMain::HandleSystrayMenu(const QString& action) {
       inTray_ = false;
       setWindowState(windowState() & ~Qt::WindowMinimized);
       show();
+      // Back where it was, not in the corner a hidden window is shown in.
+      if (!trayGeometry_.isEmpty()) restoreGeometry(trayGeometry_);
       activateWindow();
     } else {
-      menus_->mnuSysTrayShow->setText(QStringLiteral("Show"));
+      menus_->mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_SHOW")));
       inTray_ = true;
       hide();
     }
@@ -305,15 +327,20 @@ void frmMain::HandleSystrayMenu(const QString& action) {
   } else if (action == QLatin1String("help_website")) {
     cmdWebsite_Click();
   } else if (action == QLatin1String("close")) {
-    UnloadAllForms();
-    close();
+    // The close query first: after "Keep Running" every window, and the
+    // tray icon, stays as it was. Only a real close takes the others along.
+    if (close()) UnloadAllForms();
   }
 }
 
 void frmMain::UnloadAllForms() {
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window == this || !window->isVisible()) continue;
-    window->close();
+    // The program's own windows only: Qt's helper windows (on X11 the tray
+    // icon is one, and menus and tooltips) are not ours to close.
+    const bool ours =
+        qobject_cast<QDialog*>(window) != nullptr || window->objectName().startsWith(QLatin1String("frm"));
+    if (ours) window->close();
   }
 }
 
@@ -605,6 +632,7 @@ void frmMain::showLanguageWindow(bool modal) {
 
 bool frmMain::confirmClose() {
   frmConfirmClose dialog(context_, this);
+  dialog.setTrayAvailable(tray_->available());
   runModal(dialog);
   return dialog.result();
 }

@@ -54,6 +54,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void HandleSystrayMenu(const QString& action);
   // Closes every window of the program but this one.
   void UnloadAllForms();
+  // The captions this window sets itself, in the current language.
+  void retranslate();
 
   // TreeHost
   bool IsFeedOpen(const QString& url, bool activate) override;
@@ -171,6 +173,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool unloading_ = false;
   bool scheduleRunning_ = false;
   bool inTray_ = false;
+  QByteArray trayGeometry_;  // where the window was before it went to the tray
   SystemTray* tray_ = nullptr;
   std::unique_ptr<DesktopNotifier> notifier_;
   // Context of connections from windows that may outlive this one's members

@@ -121,8 +121,17 @@ void CategoryTreeWidget::LoadCategories() {
     root->setExpanded(true);
     for (int i = 0; i < root->childCount(); ++i) root->child(i)->setExpanded(true);
   }
+  retranslate();
   if (QTreeWidgetItem* again = findKey(selectedKey)) setCurrentItem(again);
   setUpdatesEnabled(true);
+}
+
+void CategoryTreeWidget::retranslate() {
+  if (QTreeWidgetItem* root = rootItem()) {
+    const QString text = context_.languages.getMessages(QStringLiteral("MSG_WND_ROOT"));
+    root->setText(0, text);
+    root->setToolTip(0, text);
+  }
 }
 
 QTreeWidgetItem* CategoryTreeWidget::findKey(const QString& key) const {

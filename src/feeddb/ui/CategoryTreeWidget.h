@@ -28,6 +28,8 @@ class CategoryTreeWidget : public QTreeWidget {
   // Rebuilds the tree from the file; the previously selected node (by key)
   // is selected again when it still exists.
   void LoadCategories();
+  // The root's caption in the current language.
+  void retranslate();
 
   // Node helpers by the key rules of the tree.
   static QString keyOf(const QTreeWidgetItem* item);
