@@ -430,7 +430,8 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   viewer->setCheckForNewItems(checkForNewItems);
   QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  sub->setWindowIcon(QIcon(QStringLiteral(":/icons/tree-rss.png")));
+  // The tab shows the feed's kind, as its node in the tree does.
+  sub->setWindowIcon(CategoryTreeWidget::imageIcon(type + 3));
   // The list drops a window only after it is gone.
   connect(sub, &QObject::destroyed, &lifetime_,
           [this] { QTimer::singleShot(0, &lifetime_, [this] { rebuildWindowsMenu(); }); });
@@ -438,6 +439,34 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   oTabs_->setActiveSubWindow(sub);
   rebuildWindowsMenu();
   refreshTabs();
+}
+
+bool frmMain::closeViewersOf(const QStringList& feedIds) {
+  // A deleted feed's viewer would show the errors of a store that is gone.
+  // A busy one refuses with its own message, and the delete waits for it.
+  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
+    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
+    if (viewer == nullptr || !feedIds.contains(viewer->FeedID(), Qt::CaseInsensitive)) continue;
+    // The frame asks its viewer first.
+    if (!sub->close()) return false;
+  }
+  return true;
+}
+
+void frmMain::feedRenamed(const QString& id, const QString& name) {
+  for (frmViewFeed* viewer : viewers()) {
+    if (viewer->FeedID().compare(id, Qt::CaseInsensitive) == 0 && viewer->FeedCaption() != name) {
+      viewer->setFeedCaption(name);
+    }
+  }
+}
+
+void frmMain::syncViewerCaptions() {
+  CategoryTreeWidget* tree = tvCategories();
+  if (tree == nullptr) return;
+  for (frmViewFeed* viewer : viewers()) {
+    if (QTreeWidgetItem* node = tree->findKey(viewer->FeedID())) feedRenamed(viewer->FeedID(), node->text(0));
+  }
 }
 
 void frmMain::refreshTabs() {
@@ -533,6 +562,9 @@ void frmMain::mnuCatDel_Click() {
                          l.getMessages(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n") +
                          l.getMessages(QStringLiteral("MSG_DELETE3"));
   if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + name)) return;
+  QStringList ids;
+  for (int i = 0; i < node->childCount(); ++i) ids << CategoryTreeWidget::keyOf(node->child(i));
+  if (!closeViewersOf(ids)) return;
   if (mCategories(context_.paths, context_.messages).DeleteCategory(name)) delete node;
 }
 
@@ -540,6 +572,8 @@ void frmMain::mnuCatNewFeed_Click() { mnuFeedsAdd_Click(); }
 
 void frmMain::mnuCatRefresh_Click() {
   if (CategoryTreeWidget* tree = tvCategories()) tree->LoadCategories();
+  // An edited feed's open viewer takes its new name.
+  syncViewerCaptions();
 }
 
 void frmMain::mnuFeedsCheck_Click() { openSelectedFeed(true); }
@@ -579,11 +613,12 @@ void frmMain::mnuFeedsDel_Click() {
   QTreeWidgetItem* node = selectedNode();
   if (!CategoryTreeWidget::isFeed(node) || !node->parent()) return;
   const clsLanguages& l = context_.languages;
-  if (!context_.messages.askYesNo(l.getMessages(QStringLiteral("MSG_DELETE5")),
-                                  l.getMessages(QStringLiteral("MSG_DELETE4")))) {
-    return;
-  }
-  if (mFeeds(context_.paths, context_.messages).DeleteFeed(CategoryTreeWidget::recordOf(node))) delete node;
+  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
+  // The prompt and its title name the feed, as the category's do.
+  const QString prompt = l.getMessages(QStringLiteral("MSG_WND_DELETEFEED")).replace(QStringLiteral("%1"), feed.name);
+  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + feed.name)) return;
+  if (!closeViewersOf({feed.id})) return;
+  if (mFeeds(context_.paths, context_.messages).DeleteFeed(feed)) delete node;
 }
 
 void frmMain::mnuToolsEmailSettings_Click() {
@@ -619,6 +654,12 @@ void frmMain::showLanguageWindow(bool modal) {
     WindowLocalizer localizer(context_.languages);
     localizer.ChangeLanguageMDI(this, language);
     if (ucFormDock_ != nullptr) localizer.applyLoaded(ucFormDock_);
+    // Open viewers take the new column headers too.
+    for (frmViewFeed* viewer : viewers()) {
+      localizer.applyLoaded(viewer);
+      viewer->retranslate();
+    }
+    retranslate();
   };
   if (modal) {
     frmLanguage dialog(context_, apply, this);

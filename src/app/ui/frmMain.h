@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -64,6 +65,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void popupFeedMenu(const QPoint& globalPos) override;
   void popupCategoryMenu(const QPoint& globalPos) override;
   void setNewFeedEnabled(bool enabled) override;
+  void feedRenamed(const QString& id, const QString& name) override;
 
   // ViewerHost
   void refreshTabs() override;
@@ -156,6 +158,10 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void rebuildWindowsMenu();
   void setOptionBarShown(bool shown);
   void passToViewer(const QString& action);
+  // Closes the viewers of these feeds; false when a busy one refused.
+  bool closeViewersOf(const QStringList& feedIds);
+  // Every open viewer takes its feed's name from the tree.
+  void syncViewerCaptions();
   void openSelectedFeed(bool check);
   void openHelpFile();
   void writeScheduleLog(const QString& text);

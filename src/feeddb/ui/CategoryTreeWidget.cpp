@@ -172,6 +172,7 @@ bool CategoryTreeWidget::AfterLabelEdit(QTreeWidgetItem* item, const QString& ne
     // A feed the file did not take keeps its stored name on screen too.
     if (!mFeeds(context_.paths, context_.messages).EditFeed(record, false)) return false;
     item->setText(0, newText);
+    host_.feedRenamed(record.id, newText);
     return true;
   }
   if (!categories.EditCategory(current, newText)) {
