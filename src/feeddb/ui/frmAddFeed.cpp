@@ -97,12 +97,12 @@ void frmAddFeed::Form_Load() {
   WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
   setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
   if (EditMode != 0) {
-    setWindowTitle(QStringLiteral("Edit Feed Details ..."));
+    setWindowTitle(context_.languages.getMessages(QStringLiteral("MSG_WND_EDITFEEDTITLE")));
     // An edited feed keeps its category (moving is done in the tree); the
     // store looks for the feed in the category named here.
     cmbCategories_->setEnabled(false);
   } else {
-    setWindowTitle(QStringLiteral("Add New Feed ..."));
+    setWindowTitle(context_.languages.getMessages(QStringLiteral("MSG_WND_ADDFEEDTITLE")));
   }
   QStringList names;
   mCategories(context_.paths, context_.messages).LoadCategories(names);
@@ -132,7 +132,7 @@ void frmAddFeed::validate() {
   btnCancel_->setEnabled(false);
   txtURL_->setEnabled(false);
   btnOK_->setEnabled(false);
-  btnOK_->setText(QStringLiteral("Validating..."));
+  btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_VALIDATING")));
 
   CheckFeedRequest request;
   request.url = txtURL_->text().trimmed();
@@ -142,7 +142,11 @@ void frmAddFeed::validate() {
   request.manager = manager_;
   const FeedDetection detection = CheckFeed(request, context_.messages);
   typeOfFeed_ = static_cast<qint16>(detection.ok() ? detection.type : -1);
-  if (detection.ok() && detection.hasTitle) txtChannel_->setText(detection.title);
+  // An edited feed keeps the name the user gave it: the channel's title
+  // fills the box only for a new feed, or when the box is empty.
+  if (detection.ok() && detection.hasTitle && (EditMode == 0 || util::IsBlank(txtChannel_->text()))) {
+    txtChannel_->setText(detection.title);
+  }
 
   btnCancel_->setEnabled(true);
   txtURL_->setEnabled(true);
@@ -150,7 +154,7 @@ void frmAddFeed::validate() {
   if (typeOfFeed_ < 0) {
     txtURL_->selectAll();
     txtURL_->setFocus();
-    btnOK_->setText(QStringLiteral("Proceed..."));
+    btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_PROCEED")));
     return;
   }
   txtURL_->setEnabled(false);
