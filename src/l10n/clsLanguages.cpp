@@ -224,7 +224,10 @@ QString clsLanguages::windowCaptionKey(const QString& window) { return window.to
 
 QString clsLanguages::captionMessageKey(const QString& window) { return QStringLiteral("CAPTION_") + window.toUpper(); }
 
-QString clsLanguages::englishGroupText(const QList<QPair<QString, QString>>& entries) {
+namespace {
+
+// One LANGUAGE_GROUP block, from its opening tag to its closing one.
+QString englishGroupBlock(const QList<QPair<QString, QString>>& entries) {
   static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n]+"));
   const QString crlf = QStringLiteral("\r\n");
   QString out;
@@ -244,25 +247,85 @@ QString clsLanguages::englishGroupText(const QList<QPair<QString, QString>>& ent
     out += QStringLiteral("      <%1>%2</%1>").arg(key, flat) + crlf;
   }
   out += QStringLiteral("    </TRANSLATION_ITEMS>") + crlf;
-  out += QStringLiteral("  </LANGUAGE_GROUP>") + crlf;
+  out += QStringLiteral("  </LANGUAGE_GROUP>");
+  return out;
+}
+
+// The (key, text) entries of a translation block, in file order.
+QList<QPair<QString, QString>> blockEntries(const QString& items) {
+  static const QRegularExpression entry(QStringLiteral("<([^<>/\\s]+)>(.*)</\\1>"));
+  QList<QPair<QString, QString>> entries;
+  for (const QString& line : items.split(QLatin1Char('\n'))) {
+    const QRegularExpressionMatch match = entry.match(line);
+    if (match.hasMatch()) entries.append({match.captured(1), match.captured(2)});
+  }
+  return entries;
+}
+
+}  // namespace
+
+QString clsLanguages::englishGroupText(const QList<QPair<QString, QString>>& entries) {
+  const QString crlf = QStringLiteral("\r\n");
+  QString out;
+  out += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + crlf;
+  out += QStringLiteral("<XML_DIZ_INFO>") + crlf;
+  out += QStringLiteral("  <LOCALIZATION_FILE_INFO>") + crlf;
+  out += QStringLiteral("    <LOCALIZATION_FILE_VERSION>1.0</LOCALIZATION_FILE_VERSION>") + crlf;
+  out += QStringLiteral("  </LOCALIZATION_FILE_INFO>") + crlf;
+  out += QStringLiteral("  ") + englishGroupBlock(entries) + crlf;
   out += QStringLiteral("</XML_DIZ_INFO>") + crlf;
   return out;
 }
 
-bool clsLanguages::appendEnglishGroup(const QList<QPair<QString, QString>>& entries) const {
+QString clsLanguages::withEnglishGroup(const QString& existing, const QList<QPair<QString, QString>>& entries) {
+  QList<Group> english;
+  for (const Group& group : languageGroups(existing)) {
+    if (group.name.compare(kDefaultLanguage, Qt::CaseInsensitive) == 0) english.append(group);
+  }
+  if (english.isEmpty()) return existing + englishGroupText(entries);
+  // The new captions replace the old ones; entries of windows that were not
+  // loaded this time keep theirs. Every English group the file had (an older
+  // build added one per press) is folded into the first.
+  QList<QPair<QString, QString>> merged = entries;
+  QStringList keys;
+  for (const auto& entry : entries) keys << entry.first.toUpper();
+  for (const Group& group : english) {
+    for (const auto& entry : blockEntries(between(existing, kItemsOpen, kItemsClose, group.begin, group.end))) {
+      if (keys.contains(entry.first.toUpper())) continue;
+      keys << entry.first.toUpper();
+      merged.append(entry);
+    }
+  }
+  QString text = existing;
+  for (qsizetype i = english.size() - 1; i >= 0; --i) {
+    const Group& group = english[i];
+    qsizetype end = group.end;
+    if (QStringView(text).mid(end).startsWith(kGroupClose, Qt::CaseInsensitive)) end += kGroupClose.size();
+    if (i == 0) {
+      text.replace(group.begin, end - group.begin, englishGroupBlock(merged));
+    } else {
+      text.remove(group.begin, end - group.begin);
+    }
+  }
+  return text;
+}
+
+bool clsLanguages::writeEnglishGroup(const QList<QPair<QString, QString>>& entries) const {
   const QString target = paths_.localizationTarget();
   // The application folder's file is the one the program reads first; when
-  // only the shipped copy exists, the new group is added after its content.
-  QByteArray existing;
-  QFile current(util::FileExists(target) ? target : paths_.localization());
-  if (current.exists() && current.open(QIODevice::ReadOnly)) existing = current.readAll();
-  current.close();
+  // only the shipped copy exists, the new file starts from its content.
+  QString existing;
+  if (util::FileExists(target)) {
+    existing = readLocalization(target);
+  } else if (util::FileExists(paths_.localization())) {
+    existing = readLocalization(paths_.localization());
+  }
 
   // Unbuffered, so a short write (full disk) shows in write()'s count: a
   // failed flush inside commit() would not stop the rename of a truncated file.
   QSaveFile file(target);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-  const QByteArray bytes = existing + englishGroupText(entries).toUtf8();
+  const QByteArray bytes = withEnglishGroup(existing, entries).toUtf8();
   return file.write(bytes) == bytes.size() && file.commit();
 }
 

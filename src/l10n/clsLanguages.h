@@ -50,11 +50,15 @@ class clsLanguages {
   bool LangFileExists() const;
   static QString LangTrimPath(const QString& path);
 
-  // Appends an English group with these (key, text) entries to the
-  // application folder's Localization.txt (creating it when missing).
-  bool appendEnglishGroup(const QList<QPair<QString, QString>>& entries) const;
-  // The text appendEnglishGroup writes.
+  // Writes an English group with these (key, text) entries into the
+  // application folder's Localization.txt (creating it when missing): it
+  // replaces the file's English group, or is appended when there is none.
+  bool writeEnglishGroup(const QList<QPair<QString, QString>>& entries) const;
+  // A whole file holding only that group.
   static QString englishGroupText(const QList<QPair<QString, QString>>& entries);
+  // The file text with its English group replaced (entries first, then the
+  // old group's other entries), or the group appended when it has none.
+  static QString withEnglishGroup(const QString& existing, const QList<QPair<QString, QString>>& entries);
 
   // Keys of translation entries.
   static QString controlKey(const QString& window, const QString& control);
