@@ -31,6 +31,11 @@ class clsLanguages {
   // The message with "[ProgramName]" and "[CompanyName]" filled in and its
   // first character upper-cased; "" for a key never registered.
   QString getMessages(const QString& key) const;
+  // A text in its registered English wording, in the loaded language: the
+  // message whose default is the whole text, or whose default (ending in a
+  // blank or a colon) begins it, the rest kept as it is. Anything else comes
+  // back unchanged.
+  QString translate(const QString& english) const;
 
   // Loads the translation lines of a language (English when the file has no
   // such group) and applies them to the message table: every message with a
@@ -80,6 +85,7 @@ class clsLanguages {
   struct Slot {
     QString key;
     QString text;
+    QString english;  // the text it was registered with
   };
   QString replaceTokens(QString text, bool website) const;
   QStringList readTranslationLines(const QString& text, const QString& language) const;

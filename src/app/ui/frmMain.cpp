@@ -207,6 +207,7 @@ void frmMain::Form_Load() {
   WindowLocalizer(context_.languages).ChangeLanguageMDI(this, context_.currentLanguage);
   // The docked panel localized itself before the language was known.
   WindowLocalizer(context_.languages).applyLoaded(ucFormDock_);
+  retranslate();
   if (firstRunMarker.isEmpty()) {
     context_.userStore.setUserValue(kSettings, QStringLiteral("Language"), clsLanguages::kDefaultLanguage);
     showLanguageWindow(true);
@@ -222,8 +223,7 @@ void frmMain::Form_Load() {
     icon.addFile(QStringLiteral(":/icons/app-%1.png").arg(QLatin1String(size)));
   setWindowIcon(icon);
 
-  setWindowTitle(context_.identity.programName + QStringLiteral(" by ") + context_.identity.companyName);
-  menus_->cmdWebsite->setToolTip(QStringLiteral("Visit ") + context_.identity.website);
+  retranslate();
 
   if (context_.userStore.userValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
     openHelpFile();
@@ -300,7 +300,7 @@ void frmMain::HandleSystrayMenu(const QString& action) {
   if (action == QLatin1String("show")) {
     // The window's own state decides: the item's caption may be translated.
     if (!isVisible() || inTray_) {
-      menus_->mnuSysTrayShow->setText(QStringLiteral("Hide"));
+      menus_->mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_HIDE")));
       inTray_ = false;
       setWindowState(windowState() & ~Qt::WindowMinimized);
       show();
@@ -358,12 +358,12 @@ void frmMain::tmrSchedule_Timer() {
   QPointer<frmMain> self(this);
   tmrSchedule_.setEnabled(false);
   menus_->mnuToolsExecuteSchedule->setEnabled(false);
-  panels_[3]->setText(QStringLiteral("Status: Executing Schedule"));
+  panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_EXECUTING")));
   scheduleRunning_ = true;
   if (scheduledCheck) scheduledCheck();
   if (!self || unloading_) return;
   scheduleRunning_ = false;
-  panels_[3]->setText(QStringLiteral("Status: Ready."));
+  panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_READY")));
   menus_->mnuToolsExecuteSchedule->setEnabled(true);
   // A run by hand leaves the timer as the settings have it: a switched-off
   // scheduler stays off.
