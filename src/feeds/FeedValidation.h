@@ -1,7 +1,10 @@
 #pragma once
 
+#include "feeds/FeedDownloader.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -25,6 +28,10 @@ struct FeedDetection {
 
   bool ok() const { return failure == DetectFailure::None; }
 };
+
+// The reason added to "Invalid Feed Data Format!": a malformed address, an
+// unreachable server, an error status, no data, a web page or bad XML.
+QString InvalidFeedReason(const QUrl& url, const DownloadResult& result);
 
 FeedDetection DetectFeedType(const QByteArray& data, const QString& charset = {});
 

@@ -270,6 +270,12 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
                       "semi-colons (;).")},
       {QStringLiteral("MSG_WND_DELETEFEED"),
        QStringLiteral("Are you sure you want to delete the feed \"%1\" with its stored items?")},
+      {QStringLiteral("MSG_WND_WHYADDRESS"), QStringLiteral("The address is not a valid web address.")},
+      {QStringLiteral("MSG_WND_WHYUNREACHABLE"), QStringLiteral("The server could not be reached: ")},
+      {QStringLiteral("MSG_WND_WHYSTATUS"), QStringLiteral("The server answered with HTTP status %1.")},
+      {QStringLiteral("MSG_WND_WHYEMPTY"), QStringLiteral("The server sent no data.")},
+      {QStringLiteral("MSG_WND_WHYPAGE"), QStringLiteral("The address leads to a web page, not to a feed.")},
+      {QStringLiteral("MSG_WND_WHYXML"), QStringLiteral("The data is not well-formed XML.")},
       {QStringLiteral("MSG_WND_ERRORLINE"), QStringLiteral("Error on Line ")},
       {QStringLiteral("MSG_WND_SHOW"), QStringLiteral("Show")},
       {QStringLiteral("MSG_WND_HIDE"), QStringLiteral("Hide")},
@@ -331,8 +337,16 @@ QString clsLanguages::translate(const QString& english) const {
                        english.startsWith(slot.english);
     if (opens && (prefix == nullptr || slot.english.size() > prefix->english.size())) prefix = &slot;
   }
-  if (prefix == nullptr) return english;
-  return getMessages(prefix->key) + english.mid(prefix->english.size());
+  if (prefix != nullptr) return getMessages(prefix->key) + english.mid(prefix->english.size());
+  // A text of paragraphs ("... try again ...", a blank line, the reason):
+  // each is looked up by itself.
+  const QString paragraphBreak = QStringLiteral("\r\n\r\n");
+  if (english.contains(paragraphBreak)) {
+    QStringList paragraphs = english.split(paragraphBreak);
+    for (QString& paragraph : paragraphs) paragraph = translate(paragraph);
+    return paragraphs.join(paragraphBreak);
+  }
+  return english;
 }
 
 QString clsLanguages::replaceTokens(QString text, bool website) const {
