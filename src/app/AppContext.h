@@ -5,6 +5,7 @@
 #include "core/CommandLine.h"
 #include "core/UserMessages.h"
 #include "core/UserStore.h"
+#include "l10n/LocalizedMessages.h"
 #include "l10n/clsLanguages.h"
 #include "scheduler/SchedulerState.h"
 #include "settings/KeyringVault.h"
@@ -16,19 +17,22 @@ namespace tidewell {
 // command line) and passed down by reference. Nothing reaches for a global.
 struct AppContext {
   AppContext(AppPaths paths, UserStore userStore, UserMessages& messages)
-      : paths(std::move(paths)), userStore(std::move(userStore)), messages(messages) {
+      : paths(std::move(paths)), userStore(std::move(userStore)), untranslatedMessages(messages) {
     settings.setPasswordVault(&keyring);
   }
 
   AppIdentity identity;
   AppPaths paths;
   UserStore userStore;
-  UserMessages& messages;
+  UserMessages& untranslatedMessages;
+  clsLanguages languages{identity, paths};
+  // Every box the program shows speaks the current language.
+  LocalizedMessages localizedMessages{untranslatedMessages, languages};
+  UserMessages& messages = localizedMessages;
   CommandSwitch commandSwitch = CommandSwitch::None;
   // The SMTP password's place when the desktop runs a keyring.
   KeyringVault keyring{QStringLiteral("Tidewell")};
   mSettings settings{paths, messages};
-  clsLanguages languages{identity, paths};
   QString currentLanguage = QStringLiteral("English");
   SchedulerState scheduler;
 };

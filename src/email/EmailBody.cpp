@@ -16,8 +16,9 @@ QString escapeHtml(const QString& text) { return text.toHtmlEscaped().replace(QL
 }  // namespace
 
 QString EmailPersonalMessageHtml(const QString& message) {
+  // No message, no placeholder text in the mail.
   if (message.trimmed().isEmpty()) {
-    return QStringLiteral("- None -");
+    return QString();
   }
   // Windows-style, Unix-style and old Mac line ends each count as one break.
   QString normalized = message;
@@ -80,7 +81,11 @@ QString BuildEmailBody(const QString& templateText, const EmailBodyInput& input,
   return body + kLineBreak + EmailFooter(appName);
 }
 
-QString DefaultEmailSubject(const QString& channelName) {
+QString DefaultEmailSubject(const QString& channelName, const QString& itemTitle) {
+  // The item's own title says what the mail is about; the feed's name is
+  // what is left when the item has none.
+  const QString title = itemTitle.simplified();
+  if (!title.isEmpty()) return title;
   return QStringLiteral("An Article from \"") + channelName + QLatin1Char('"');
 }
 

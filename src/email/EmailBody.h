@@ -30,7 +30,7 @@ QString EmailFooter(const QString& appName);
 // description is HTML already and goes in as it is.
 QString BuildEmailBody(const QString& templateText, const EmailBodyInput& input, const QString& appName);
 
-// "An Article from "<channel>"".
-QString DefaultEmailSubject(const QString& channelName);
+// The item's title (on one line); "An Article from "<channel>"" for an item without one.
+QString DefaultEmailSubject(const QString& channelName, const QString& itemTitle);
 
 }  // namespace tidewell

@@ -1,5 +1,6 @@
 #include "email/MimeMessage.h"
 
+#include <QPair>
 #include <QTimeZone>
 #include <QUuid>
 
@@ -218,11 +219,29 @@ QByteArray BuildMimeMessage(const MimeMessageParts& parts) {
     message += "X-Mailer: " + EncodeHeaderText(parts.mailer) + "\r\n";
   }
   message += "MIME-Version: 1.0\r\n";
-  message += "Content-Type: text/html; charset=UTF-8\r\n";
-  message += "Content-Transfer-Encoding: quoted-printable\r\n";
+  if (parts.textBody.isEmpty()) {
+    message += "Content-Type: text/html; charset=UTF-8\r\n";
+    message += "Content-Transfer-Encoding: quoted-printable\r\n";
+    message += "\r\n";
+    message += EncodeQuotedPrintable(parts.htmlBody);
+    message += "\r\n";
+    return message;
+  }
+  // "=_" never occurs in quoted-printable text (a "=" is written "=3D"), so
+  // the boundary cannot turn up inside a part.
+  const QByteArray boundary = "=_alt_" + QUuid::createUuid().toString(QUuid::Id128).toLatin1();
+  message += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
   message += "\r\n";
-  message += EncodeQuotedPrintable(parts.htmlBody);
-  message += "\r\n";
+  const QPair<QByteArray, const QString*> bodies[2] = {{"text/plain", &parts.textBody}, {"text/html", &parts.htmlBody}};
+  for (const auto& [type, body] : bodies) {
+    message += "--" + boundary + "\r\n";
+    message += "Content-Type: " + type + "; charset=UTF-8\r\n";
+    message += "Content-Transfer-Encoding: quoted-printable\r\n";
+    message += "\r\n";
+    message += EncodeQuotedPrintable(*body);
+    message += "\r\n";
+  }
+  message += "--" + boundary + "--\r\n";
   return message;
 }
 

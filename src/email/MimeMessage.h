@@ -15,6 +15,9 @@ struct MimeMessageParts {
   QStringList recipients;
   QString subject;
   QString htmlBody;
+  // Non-empty: sent as the plain-text alternative before the HTML part, for
+  // readers that show no HTML.
+  QString textBody;
   QDateTime date;     // the current time when invalid
   QString messageId;  // without angle brackets; generated when empty
   QString mailer;     // X-Mailer, left out when empty

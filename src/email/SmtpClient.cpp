@@ -88,6 +88,7 @@ Result<SmtpEnvelope> PrepareSmtpMail(const SmtpSettings& settings, const SmtpMai
   parts.recipients = envelope.recipients;
   parts.subject = mail.subject;
   parts.htmlBody = mail.htmlBody;
+  parts.textBody = mail.textBody;
   parts.mailer = mailer;
   envelope.message = BuildMimeMessage(parts);
   return envelope;

@@ -18,6 +18,7 @@ struct SmtpMail {
   QString to;
   QString subject;
   QString htmlBody;
+  QString textBody;  // the plain-text alternative; none when empty
 };
 
 // Checks a mail against the settings and builds what goes over the wire. Every

@@ -35,6 +35,28 @@ FeedDetection detectIn(const pugi::xml_document& document) {
 
 }  // namespace
 
+// Why an answer is no feed: a malformed address, a refused connection, an
+// error status and a web page all failed alike, and the user could not tell
+// which to mend.
+QString InvalidFeedReason(const QUrl& url, const DownloadResult& result) {
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+    return QStringLiteral("The address is not a valid web address.");
+  }
+  if (result.error == DownloadError::Network && result.httpStatus == 0) {
+    return QStringLiteral("The server could not be reached: ") + result.errorMessage;
+  }
+  if (result.httpStatus >= 400) {
+    return QStringLiteral("The server answered with HTTP status %1.").arg(result.httpStatus);
+  }
+  if (result.body.trimmed().isEmpty()) return QStringLiteral("The server sent no data.");
+  const QByteArray start = result.body.left(512).trimmed().toLower();
+  if (start.startsWith("<!doctype html") || start.startsWith("<html") || start.contains("<html")) {
+    return QStringLiteral("The address leads to a web page, not to a feed.");
+  }
+  return QStringLiteral("The data is not well-formed XML.");
+}
+
 FeedDetection DetectFeedType(const QByteArray& data, const QString& charset) {
   pugi::xml_document document;
   QByteArray buffer;
@@ -99,10 +121,10 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
     if (found.size() == 1) return discovered(found.first());
   }
   if (detection.failure == DetectFailure::InvalidXml) {
-    messages.showMessage(
-        QStringLiteral("Feed data returned by specified URL is not in a valid format. Please check URL "
-                       "and try again ..."),
-        QStringLiteral("Invalid Feed Data Format!"), MessageIcon::Exclamation);
+    messages.showMessage(QStringLiteral("Feed data returned by specified URL is not in a valid format. Please check "
+                                        "URL and try again ...\r\n\r\n") +
+                             InvalidFeedReason(options.url, result),
+                         QStringLiteral("Invalid Feed Data Format!"), MessageIcon::Exclamation);
     detection.type = -1;
     return detection;
   }

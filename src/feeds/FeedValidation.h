@@ -1,10 +1,12 @@
 #pragma once
 
 #include "feeds/FeedDiscovery.h"
+#include "feeds/FeedDownloader.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -31,6 +33,10 @@ struct FeedDetection {
 
   bool ok() const { return failure == DetectFailure::None; }
 };
+
+// The reason added to "Invalid Feed Data Format!": a malformed address, an
+// unreachable server, an error status, no data, a web page or bad XML.
+QString InvalidFeedReason(const QUrl& url, const DownloadResult& result);
 
 FeedDetection DetectFeedType(const QByteArray& data, const QString& charset = {});
 

@@ -31,6 +31,11 @@ class clsLanguages {
   // The message with "[ProgramName]" and "[CompanyName]" filled in and its
   // first character upper-cased; "" for a key never registered.
   QString getMessages(const QString& key) const;
+  // A text in its registered English wording, in the loaded language: the
+  // message whose default is the whole text, or whose default (ending in a
+  // blank or a colon) begins it, the rest kept as it is. Anything else comes
+  // back unchanged.
+  QString translate(const QString& english) const;
 
   // Loads the translation lines of a language (English when the file has no
   // such group) and applies them to the message table: every message with a
@@ -50,11 +55,15 @@ class clsLanguages {
   bool LangFileExists() const;
   static QString LangTrimPath(const QString& path);
 
-  // Appends an English group with these (key, text) entries to the
-  // application folder's Localization.txt (creating it when missing).
-  bool appendEnglishGroup(const QList<QPair<QString, QString>>& entries) const;
-  // The text appendEnglishGroup writes.
+  // Writes an English group with these (key, text) entries into the
+  // application folder's Localization.txt (creating it when missing): it
+  // replaces the file's English group, or is appended when there is none.
+  bool writeEnglishGroup(const QList<QPair<QString, QString>>& entries) const;
+  // A whole file holding only that group.
   static QString englishGroupText(const QList<QPair<QString, QString>>& entries);
+  // The file text with its English group replaced (entries first, then the
+  // old group's other entries), or the group appended when it has none.
+  static QString withEnglishGroup(const QString& existing, const QList<QPair<QString, QString>>& entries);
 
   // Keys of translation entries.
   static QString controlKey(const QString& window, const QString& control);
@@ -76,6 +85,7 @@ class clsLanguages {
   struct Slot {
     QString key;
     QString text;
+    QString english;  // the text it was registered with
   };
   QString replaceTokens(QString text, bool website) const;
   QStringList readTranslationLines(const QString& text, const QString& language) const;

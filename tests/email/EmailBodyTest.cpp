@@ -16,8 +16,9 @@ TEST(EmailBody, PersonalMessageForms) {
     QString expected;
   };
   const Case cases[] = {
-      {"empty", "", "- None -"},
-      {"blank", "  \r\n\t ", "- None -"},
+      // No message: nothing in its place, rather than a "- None -" the recipient would read.
+      {"empty", "", ""},
+      {"blank", "  \r\n\t ", ""},
       {"one line", "Hi there", "Hi there"},
       {"two lines CRLF", "first\r\nsecond", "first\r\n<br>\r\nsecond"},
       {"two lines LF", "first\nsecond", "first\r\n<br>\r\nsecond"},
@@ -45,11 +46,11 @@ TEST(EmailBody, FullAndLinkModesFillTheTemplateAndAppendTheFooter) {
                       "Sender directly.</center></font></p><hr size='1' color='#666666'>"));
 
   input.mode = EmailSendMode::FullDescription;
-  EXPECT_EQ(bodyOf(tpl, input), "<b>Ann</b>|- None -|News|<p>Full <i>story</i></p>|News\r\n" + footer);
+  EXPECT_EQ(bodyOf(tpl, input), "<b>Ann</b>||News|<p>Full <i>story</i></p>|News\r\n" + footer);
 
   input.mode = EmailSendMode::LinkOnly;
   EXPECT_EQ(bodyOf(tpl, input),
-            "<b>Ann</b>|- None -|News|View Online: <a href='https://example.org/a?x=1&amp;y=2'>"
+            "<b>Ann</b>||News|View Online: <a href='https://example.org/a?x=1&amp;y=2'>"
             "https://example.org/a?x=1&amp;y=2</a>|News\r\n" +
                 footer);
 }
@@ -73,8 +74,10 @@ TEST(EmailBody, TitleAndNameAreEscapedDescriptionIsNot) {
                   .startsWith("Tom &amp; Jerry/A &lt;b&gt;bold&lt;/b&gt; claim/<em>kept</em>\r\n"));
 }
 
-TEST(EmailBody, DefaultSubjectQuotesTheChannel) {
-  EXPECT_EQ(DefaultEmailSubject("Daily"), "An Article from \"Daily\"");
+// The subject names the item; only an item without a title falls back to the feed.
+TEST(EmailBody, DefaultSubjectNamesTheItem) {
+  EXPECT_EQ(DefaultEmailSubject("Daily", "Storm  warning\nfor the coast"), "Storm warning for the coast");
+  EXPECT_EQ(DefaultEmailSubject("Daily", "  "), "An Article from \"Daily\"");
 }
 
 }  // namespace

@@ -92,10 +92,7 @@ TEST_F(SmtpDelivery, BodiesOfBothModesArriveIntactWithTheirHeaders) {
   };
   const QString link = "https://example.org/story?id=7&src=rss";
   const Case cases[] = {
-      {"full, no message",
-       EmailSendMode::FullDescription,
-       "",
-       {"- None -", "<p>The whole <b>story</b> \u2014 caf\u00e9.</p>"}},
+      {"full, no message", EmailSendMode::FullDescription, "", {"<p>The whole <b>story</b> \u2014 caf\u00e9.</p>"}},
       {"link, two lines",
        EmailSendMode::LinkOnly,
        "Hello,\nhave a look.",

@@ -67,19 +67,25 @@ TEST(CheckFeed, MessagesOfTheFeedDialog) {
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(home.read(QStringLiteral("Debug.xml")).startsWith("<rss"));
 
+  // "Invalid Feed Data Format!" keeps its title and text and says why.
   struct Case {
     QString url;
     const char* title;
     MessageIcon icon;
+    const char* reason;
   };
   const Case cases[] = {
-      {server.url(QStringLiteral("/missing")).toString(), "Invalid Feed Data Format!", MessageIcon::Exclamation},
-      {server.url(QStringLiteral("/page")).toString(), "Feed Type Not Supported!", MessageIcon::Information},
-      {server.url(QStringLiteral("/slow")).toString(), "Timeout Error!", MessageIcon::Information},
-      {TestHttpServer::refusingUrl().toString(), "Invalid Feed Data Format!", MessageIcon::Exclamation},
+      {server.url(QStringLiteral("/missing")).toString(), "Invalid Feed Data Format!", MessageIcon::Exclamation,
+       "The server answered with HTTP status 404."},
+      {server.url(QStringLiteral("/page")).toString(), "Feed Type Not Supported!", MessageIcon::Information, ""},
+      {server.url(QStringLiteral("/slow")).toString(), "Timeout Error!", MessageIcon::Information, ""},
+      {TestHttpServer::refusingUrl().toString(), "Invalid Feed Data Format!", MessageIcon::Exclamation,
+       "The server could not be reached: "},
+      {QStringLiteral("ftp://127.0.0.1/feed.xml"), "Invalid Feed Data Format!", MessageIcon::Exclamation,
+       "The address is not a valid web address."},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.title);
+    SCOPED_TRACE(c.url.toStdString());
     messages.clear();
     request.url = c.url;
     detection = CheckFeed(request, messages);
@@ -87,9 +93,14 @@ TEST(CheckFeed, MessagesOfTheFeedDialog) {
     ASSERT_EQ(messages.entries().size(), 1u);
     EXPECT_EQ(messages.last().title, QString::fromUtf8(c.title));
     EXPECT_EQ(messages.last().icon, c.icon);
+    if (*c.reason != 0) {
+      EXPECT_TRUE(messages.last().text.startsWith(
+          QStringLiteral("Feed data returned by specified URL is not in a valid format. Please check URL and try "
+                         "again ...\r\n\r\n") +
+          QString::fromUtf8(c.reason)))
+          << messages.last().text.toStdString();
+    }
   }
-  EXPECT_EQ(messages.last().text, QStringLiteral("Feed data returned by specified URL is not in a valid format. "
-                                                 "Please check URL and try again ..."));
 
   // Offline: Retry tests again, Cancel gives up.
   messages.clear();

@@ -57,9 +57,12 @@ class LanguagesTest : public ::testing::Test {
 };
 
 TEST_F(LanguagesTest, DefaultMessagesAreRegisteredInOrder) {
-  EXPECT_EQ(languages.messageCount(), 17);
   const auto& defaults = clsLanguages::defaultMessages();
-  ASSERT_EQ(defaults.size(), 17);
+  EXPECT_EQ(languages.messageCount(), defaults.size());
+  // The windows' own texts follow the shipped messages, with room left in the table.
+  ASSERT_GT(defaults.size(), 17);
+  EXPECT_LT(defaults.size(), clsLanguages::kMessageSlots - 40);
+  EXPECT_TRUE(defaults[17].first.startsWith(QStringLiteral("MSG_WND_")));
   EXPECT_EQ(defaults.first().first, QStringLiteral("MSG_DELETE1"));
   EXPECT_EQ(defaults[15].first, QStringLiteral("MSG_TRAY"));
   EXPECT_EQ(defaults[16].first, QStringLiteral("MSG_DOWNLOADED"));
@@ -216,7 +219,7 @@ TEST_F(LanguagesTest, AnAppendedEnglishGroupReadsBack) {
       {clsLanguages::controlKey(QStringLiteral("frmMain"), QStringLiteral("lblNote")), QStringLiteral("two\nlines")},
       {clsLanguages::windowCaptionKey(QStringLiteral("frmMain")), QStringLiteral("Main")},
   };
-  ASSERT_TRUE(languages.appendEnglishGroup(entries));
+  ASSERT_TRUE(languages.writeEnglishGroup(entries));
   const QByteArray after = home.read(QStringLiteral("Localization.txt"));
   EXPECT_TRUE(after.startsWith(before));
   EXPECT_TRUE(after.contains("<LANGUAGE_GROUP xml:lang=\"en\">\r\n"));
@@ -232,6 +235,50 @@ TEST_F(LanguagesTest, AnAppendedEnglishGroupReadsBack) {
   EXPECT_EQ(clsLanguages::captionMessageKey(QStringLiteral("frmScheduler")), QStringLiteral("CAPTION_FRMSCHEDULER"));
 }
 
+// The developer command writes the English group again on every press: it
+// replaces the group (keeping entries of windows not written this time) and
+// folds the extra groups older builds appended into it, so the language
+// list names English once.
+TEST_F(LanguagesTest, WritingTheEnglishGroupAgainReplacesIt) {
+  QByteArray file = localizationFile({{QStringLiteral("English"), kEnglish}, {QStringLiteral("Deutsch"), kGerman}});
+  file += clsLanguages::englishGroupText({{QStringLiteral("frmOld_lblGone"), QStringLiteral("Old")}}).toUtf8();
+  writeFile(file);
+  const QList<QPair<QString, QString>> entries = {
+      {QStringLiteral("frmMain_cmdAddFeed"), QStringLiteral("Add New Feed")},
+      {QStringLiteral("frmMain_cmdEmail"), QStringLiteral("Send")}};
+  ASSERT_TRUE(languages.writeEnglishGroup(entries));
+  ASSERT_TRUE(languages.writeEnglishGroup(entries));
+  EXPECT_EQ(languages.ListLanguages(), (QStringList{QStringLiteral("English"), QStringLiteral("Deutsch")}));
+  languages.loadLanguage(QStringLiteral("English"));
+  EXPECT_EQ(languages.getCaption(QStringLiteral("frmMain_cmdAddFeed")), QStringLiteral("Add New Feed"));
+  EXPECT_EQ(languages.getCaption(QStringLiteral("frmMain_cmdEmail")), QStringLiteral("Send"));
+  EXPECT_EQ(languages.getCaption(QStringLiteral("MSG_DELETE3")), QStringLiteral("Continue, please?"));
+  EXPECT_EQ(languages.getCaption(QStringLiteral("frmOld_lblGone")), QStringLiteral("Old"));
+  languages.loadLanguage(QStringLiteral("Deutsch"));
+  EXPECT_EQ(languages.getCaption(QStringLiteral("frmMain_cmdAddFeed")), QStringLiteral("Feed hinzufügen"));
+}
+
+// A box's English text finds its message in the table: whole, with parts
+// filled in at run time, or as the opening of a longer text.
+TEST_F(LanguagesTest, EnglishTextsFindTheirTranslation) {
+  writeFile({{QStringLiteral("Deutsch"),
+              {QStringLiteral("<MSG_WND_CATNAMETITLE>Name der Kategorie?</MSG_WND_CATNAMETITLE>"),
+               QStringLiteral("<MSG_WND_MOVEFEED>Von „%1“ nach „%2“?</MSG_WND_MOVEFEED>"),
+               QStringLiteral("<MSG_WND_ERRORLINE>Fehler in Zeile </MSG_WND_ERRORLINE>")}}});
+  EXPECT_EQ(languages.translate(QStringLiteral("Category Name?")), QStringLiteral("Category Name?"));
+  languages.loadLanguage(QStringLiteral("Deutsch"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"Category Name?", "Name der Kategorie?"},
+      {"Are you sure you want to move selected Feed from \"News\" to \"Art\" category?", "Von „News“ nach „Art“?"},
+      {"Error on Line 3\r\n\r\nNo disk", "Fehler in Zeile 3\r\n\r\nNo disk"},
+      {"A text the table does not know", "A text the table does not know"},
+      {"", ""},
+  };
+  for (const auto& [english, german] : cases) {
+    EXPECT_EQ(languages.translate(QString::fromUtf8(english)), QString::fromUtf8(german)) << english;
+  }
+}
+
 // The program folder's shipped file serves until the application folder has
 // its own; a group written by the developer command starts from its content.
 TEST_F(LanguagesTest, TheShippedFileServesUntilTheApplicationFolderHasOne) {
@@ -241,7 +288,7 @@ TEST_F(LanguagesTest, TheShippedFileServesUntilTheApplicationFolderHasOne) {
   EXPECT_TRUE(shipped.LangFileExists());
   EXPECT_EQ(shipped.ListLanguages(), QStringList{QStringLiteral("Deutsch")});
 
-  ASSERT_TRUE(shipped.appendEnglishGroup({{QStringLiteral("frmMain_cmdAddFeed"), QStringLiteral("Add Feed")}}));
+  ASSERT_TRUE(shipped.writeEnglishGroup({{QStringLiteral("frmMain_cmdAddFeed"), QStringLiteral("Add Feed")}}));
   EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("app/Localization.txt"))));
   EXPECT_EQ(shipped.ListLanguages(), (QStringList{QStringLiteral("Deutsch"), QStringLiteral("English")}));
   EXPECT_EQ(home.read(QStringLiteral("program/Localization.txt")),

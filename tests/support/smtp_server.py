@@ -48,7 +48,16 @@ def decode_message(raw):
     to_header = message["To"]
     to_addresses = [a.addr_spec for a in to_header.addresses] if to_header is not None else []
     body = ""
-    if not message.is_multipart():
+    text_body = ""
+    parts = []
+    if message.is_multipart():
+        # The HTML part stands for the body; the plain-text one is reported beside it.
+        parts = [part.get_content_type() for part in message.walk() if not part.is_multipart()]
+        html = message.get_body(preferencelist=("html",))
+        plain = message.get_body(preferencelist=("plain",))
+        body = html.get_content() if html is not None else ""
+        text_body = plain.get_content() if plain is not None else ""
+    else:
         body = message.get_content()
     return {
         "subject": str(message["Subject"] or ""),
@@ -64,6 +73,8 @@ def decode_message(raw):
         "header_names": [name for name, _ in message.items()],
         "defects": [type(d).__name__ for d in message.defects],
         "body": body,
+        "text_body": text_body,
+        "parts": parts,
     }
 
 

@@ -35,18 +35,28 @@ bool SystemTray::AddToSystemTray() {
     connect(oSysTray_, &QSystemTrayIcon::activated, this, &SystemTray::onActivated);
     oSysTray_->show();
     const clsLanguages& l = context_.languages;
-    oSysTray_->showMessage(
-        context_.identity.programName + QLatin1Char(' ') + l.getMessages(QStringLiteral("MSG_MINIMIZED")),
-        l.getMessages(QStringLiteral("MSG_TRAY")), QSystemTrayIcon::NoIcon, kBalloonMs);
+    // The title continues the program's name ("Tidewell is minimized here!"),
+    // and the shipped English text's stray closing quote is not shown.
+    QString minimized = l.getMessages(QStringLiteral("MSG_MINIMIZED"));
+    if (!minimized.isEmpty()) minimized[0] = minimized[0].toLower();
+    QString hint = l.getMessages(QStringLiteral("MSG_TRAY"));
+    if (hint.endsWith(QLatin1Char('"')) && hint.count(QLatin1Char('"')) % 2 == 1) hint.chop(1);
+    balloonTitle_ = context_.identity.programName + QLatin1Char(' ') + minimized;
+    balloonText_ = hint;
+    oSysTray_->showMessage(balloonTitle_, balloonText_, QSystemTrayIcon::NoIcon, kBalloonMs);
     ++balloonsShown_;
   } else {
-    menus_.mnuSysTrayShow->setText(QStringLiteral("Show"));
+    menus_.mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_SHOW")));
+    // A window that closed the icon's own window must not lose the way back.
+    if (!oSysTray_->isVisible()) oSysTray_->show();
   }
   window_.hide();
   return true;
 }
 
-void SystemTray::prepareMenu() { menus_.mnuSysTrayAddFeed->setEnabled(hasSelectedNode && hasSelectedNode()); }
+// Adding a feed needs no selected node: the dialog lets the user pick the
+// category, and from the tray the tree is out of sight anyway.
+void SystemTray::prepareMenu() { menus_.mnuSysTrayAddFeed->setEnabled(true); }
 
 void SystemTray::onActivated(QSystemTrayIcon::ActivationReason reason) {
   if (reason == QSystemTrayIcon::DoubleClick && handleCommand) handleCommand(QStringLiteral("show"));

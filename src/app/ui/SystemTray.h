@@ -41,6 +41,8 @@ class SystemTray : public QObject {
 
   QSystemTrayIcon* oSysTray() const { return oSysTray_; }
   int balloonsShown() const { return balloonsShown_; }
+  const QString& balloonTitle() const { return balloonTitle_; }
+  const QString& balloonText() const { return balloonText_; }
 
  private:
   void onActivated(QSystemTrayIcon::ActivationReason reason);
@@ -50,6 +52,8 @@ class SystemTray : public QObject {
   MainMenus& menus_;
   QSystemTrayIcon* oSysTray_ = nullptr;
   int balloonsShown_ = 0;
+  QString balloonTitle_;
+  QString balloonText_;
 };
 
 }  // namespace tidewell

@@ -21,7 +21,7 @@ frmConfirmClose::frmConfirmClose(AppContext& context, QWidget* parent) : QDialog
       QStringLiteral("This software can continue running in your System Tray, so that scheduled tasks will be "
                      "executed in time."),
       QStringLiteral("Note:"), QStringLiteral("You can change this behavior anytime from Application Settings Panel.")};
-  QLabel* lblInfo[4];
+  QLabel** lblInfo = lblInfo_;
   for (int i = 0; i < 4; ++i) {
     lblInfo[i] = new QLabel(texts[i], this);
     // One name per label: labels are translated by name alone.
@@ -72,6 +72,25 @@ void frmConfirmClose::Form_Load() {
   setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
   context_.settings.LoadAppSettings();
   chkAlwaysClose_->setChecked(context_.settings.closeExits == 1);
+  trayText_ = lblInfo_[0]->text();
+  connect(chkAlwaysClose_, &QCheckBox::toggled, this, [this] { updateOutcome(); });
+  updateOutcome();
+}
+
+void frmConfirmClose::setTrayAvailable(bool available) {
+  trayAvailable_ = available;
+  updateOutcome();
+}
+
+void frmConfirmClose::updateOutcome() {
+  const clsLanguages& l = context_.languages;
+  if (chkAlwaysClose_->isChecked()) {
+    lblInfo_[0]->setText(l.getMessages(QStringLiteral("MSG_WND_CLOSEEXIT")));
+  } else if (!trayAvailable_) {
+    lblInfo_[0]->setText(l.getMessages(QStringLiteral("MSG_WND_CLOSETASKBAR")));
+  } else {
+    lblInfo_[0]->setText(trayText_);
+  }
 }
 
 void frmConfirmClose::btnOK_Click(int index) {

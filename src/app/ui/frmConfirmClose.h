@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 
 namespace tidewell {
@@ -24,14 +25,24 @@ class frmConfirmClose : public QDialog {
   QCheckBox* chkAlwaysClose() const { return chkAlwaysClose_; }
   QCheckBox* chkDontShow() const { return chkDontShow_; }
   QPushButton* btnOK(int index) const { return btnOK_[index]; }
+  QLabel* lblInfo(int index) const { return lblInfo_[index]; }
+
+  // Without a notification area "Keep Running" leaves the window minimised
+  // on the task bar; the first line says so.
+  void setTrayAvailable(bool available);
 
  public slots:
   void btnOK_Click(int index);
 
  private:
   void Form_Load();
+  // The first line says what the answer will do.
+  void updateOutcome();
 
   AppContext& context_;
+  QLabel* lblInfo_[4];
+  QString trayText_;
+  bool trayAvailable_ = true;
   QCheckBox* chkAlwaysClose_;
   QCheckBox* chkDontShow_;
   QPushButton* btnOK_[2];

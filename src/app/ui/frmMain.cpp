@@ -31,6 +31,7 @@
 #include <QCursor>
 #include <QDate>
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -222,6 +223,7 @@ void frmMain::Form_Load() {
   WindowLocalizer(context_.languages).ChangeLanguageMDI(this, context_.currentLanguage);
   // The docked panel localized itself before the language was known.
   WindowLocalizer(context_.languages).applyLoaded(ucFormDock_);
+  retranslate();
   if (firstRunMarker.isEmpty()) {
     context_.userStore.setUserValue(kSettings, QStringLiteral("Language"), clsLanguages::kDefaultLanguage);
     showLanguageWindow(true);
@@ -237,8 +239,7 @@ void frmMain::Form_Load() {
     icon.addFile(QStringLiteral(":/icons/tidewell-%1.png").arg(QLatin1String(size)));
   setWindowIcon(icon);
 
-  setWindowTitle(context_.identity.programName + QStringLiteral(" by ") + context_.identity.companyName);
-  menus_->cmdWebsite->setToolTip(QStringLiteral("Visit ") + context_.identity.website);
+  retranslate();
 
   if (context_.userStore.userValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
     openHelpFile();
@@ -256,7 +257,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
   if (context_.settings.GetConfirmClose()) {
     if (!confirmClose()) {
       event->ignore();
-      showMinimized();
+      // "Keep Running": a window already in the tray stays there, with its
+      // icon; a shown one goes there the way a minimise sends it.
+      if (inTray_) {
+        tray_->AddToSystemTray();
+      } else {
+        showMinimized();
+      }
       return;
     }
   }
@@ -286,7 +293,20 @@ void frmMain::changeEvent(QEvent* event) {
   }
 }
 
+void frmMain::retranslate() {
+  const clsLanguages& l = context_.languages;
+  setWindowTitle(context_.identity.programName + l.getMessages(QStringLiteral("MSG_WND_BY")) +
+                 context_.identity.companyName);
+  menus_->cmdWebsite->setToolTip(l.getMessages(QStringLiteral("MSG_WND_VISIT")) + context_.identity.website);
+  const bool shown = isVisible() && !inTray_;
+  menus_->mnuSysTrayShow->setText(
+      l.getMessages(shown && tray_->oSysTray() ? QStringLiteral("MSG_WND_HIDE") : QStringLiteral("MSG_WND_SHOW")));
+  if (!scheduleRunning_) panels_[3]->setText(l.getMessages(QStringLiteral("MSG_WND_READY")));
+  if (CategoryTreeWidget* tree = tvCategories()) tree->retranslate();
+}
+
 void frmMain::AddToSystemTray() {
+  if (isVisible() && !(windowState() & Qt::WindowMinimized)) trayGeometry_ = saveGeometry();
   // Without a notification area the window stays minimised where the task
   // bar can bring it back; hiding it would lose it.
   if (tray_->AddToSystemTray()) inTray_ = true;
@@ -296,13 +316,15 @@ void frmMain::HandleSystrayMenu(const QString& action) {
   if (action == QLatin1String("show")) {
     // The window's own state decides: the item's caption may be translated.
     if (!isVisible() || inTray_) {
-      menus_->mnuSysTrayShow->setText(QStringLiteral("Hide"));
+      menus_->mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_HIDE")));
       inTray_ = false;
       setWindowState(windowState() & ~Qt::WindowMinimized);
       show();
+      // Back where it was, not in the corner a hidden window is shown in.
+      if (!trayGeometry_.isEmpty()) restoreGeometry(trayGeometry_);
       activateWindow();
     } else {
-      menus_->mnuSysTrayShow->setText(QStringLiteral("Show"));
+      menus_->mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_SHOW")));
       inTray_ = true;
       hide();
     }
@@ -321,8 +343,9 @@ void frmMain::HandleSystrayMenu(const QString& action) {
   } else if (action == QLatin1String("help_website")) {
     cmdWebsite_Click();
   } else if (action == QLatin1String("close")) {
-    UnloadAllForms();
-    close();
+    // The close query first: after "Keep Running" every window, and the
+    // tray icon, stays as it was. Only a real close takes the others along.
+    if (close()) UnloadAllForms();
   }
 }
 
@@ -347,7 +370,11 @@ void frmMain::showFromAnotherStart() {
 void frmMain::UnloadAllForms() {
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window == this || !window->isVisible()) continue;
-    window->close();
+    // The program's own windows only: Qt's helper windows (on X11 the tray
+    // icon is one, and menus and tooltips) are not ours to close.
+    const bool ours =
+        qobject_cast<QDialog*>(window) != nullptr || window->objectName().startsWith(QLatin1String("frm"));
+    if (ours) window->close();
   }
 }
 
@@ -365,12 +392,12 @@ void frmMain::tmrSchedule_Timer() {
   QPointer<frmMain> self(this);
   tmrSchedule_.setEnabled(false);
   menus_->mnuToolsExecuteSchedule->setEnabled(false);
-  panels_[3]->setText(QStringLiteral("Status: Executing Schedule"));
+  panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_EXECUTING")));
   scheduleRunning_ = true;
   if (scheduledCheck) scheduledCheck();
   if (!self || unloading_) return;
   scheduleRunning_ = false;
-  panels_[3]->setText(QStringLiteral("Status: Ready."));
+  panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_READY")));
   menus_->mnuToolsExecuteSchedule->setEnabled(true);
   // A run by hand leaves the timer as the settings have it: a switched-off
   // scheduler stays off.
@@ -437,7 +464,8 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   viewer->setCheckForNewItems(checkForNewItems);
   QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  sub->setWindowIcon(QIcon(QStringLiteral(":/icons/tree-rss.png")));
+  // The tab shows the feed's kind, as its node in the tree does.
+  sub->setWindowIcon(CategoryTreeWidget::imageIcon(type + 3));
   // The list drops a window only after it is gone.
   connect(sub, &QObject::destroyed, &lifetime_,
           [this] { QTimer::singleShot(0, &lifetime_, [this] { rebuildWindowsMenu(); }); });
@@ -445,6 +473,34 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   oTabs_->setActiveSubWindow(sub);
   rebuildWindowsMenu();
   refreshTabs();
+}
+
+bool frmMain::closeViewersOf(const QStringList& feedIds) {
+  // A deleted feed's viewer would show the errors of a store that is gone.
+  // A busy one refuses with its own message, and the delete waits for it.
+  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
+    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
+    if (viewer == nullptr || !feedIds.contains(viewer->FeedID(), Qt::CaseInsensitive)) continue;
+    // The frame asks its viewer first.
+    if (!sub->close()) return false;
+  }
+  return true;
+}
+
+void frmMain::feedRenamed(const QString& id, const QString& name) {
+  for (frmViewFeed* viewer : viewers()) {
+    if (viewer->FeedID().compare(id, Qt::CaseInsensitive) == 0 && viewer->FeedCaption() != name) {
+      viewer->setFeedCaption(name);
+    }
+  }
+}
+
+void frmMain::syncViewerCaptions() {
+  CategoryTreeWidget* tree = tvCategories();
+  if (tree == nullptr) return;
+  for (frmViewFeed* viewer : viewers()) {
+    if (QTreeWidgetItem* node = tree->findKey(viewer->FeedID())) feedRenamed(viewer->FeedID(), node->text(0));
+  }
 }
 
 void frmMain::refreshTabs() {
@@ -540,6 +596,9 @@ void frmMain::mnuCatDel_Click() {
                          l.getMessages(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n") +
                          l.getMessages(QStringLiteral("MSG_DELETE3"));
   if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + name)) return;
+  QStringList ids;
+  for (int i = 0; i < node->childCount(); ++i) ids << CategoryTreeWidget::keyOf(node->child(i));
+  if (!closeViewersOf(ids)) return;
   if (mCategories(context_.paths, context_.messages).DeleteCategory(name)) delete node;
 }
 
@@ -547,6 +606,8 @@ void frmMain::mnuCatNewFeed_Click() { mnuFeedsAdd_Click(); }
 
 void frmMain::mnuCatRefresh_Click() {
   if (CategoryTreeWidget* tree = tvCategories()) tree->LoadCategories();
+  // An edited feed's open viewer takes its new name.
+  syncViewerCaptions();
 }
 
 void frmMain::mnuFeedsCheck_Click() { openSelectedFeed(true); }
@@ -586,11 +647,12 @@ void frmMain::mnuFeedsDel_Click() {
   QTreeWidgetItem* node = selectedNode();
   if (!CategoryTreeWidget::isFeed(node) || !node->parent()) return;
   const clsLanguages& l = context_.languages;
-  if (!context_.messages.askYesNo(l.getMessages(QStringLiteral("MSG_DELETE5")),
-                                  l.getMessages(QStringLiteral("MSG_DELETE4")))) {
-    return;
-  }
-  if (mFeeds(context_.paths, context_.messages).DeleteFeed(CategoryTreeWidget::recordOf(node))) delete node;
+  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
+  // The prompt and its title name the feed, as the category's do.
+  const QString prompt = l.getMessages(QStringLiteral("MSG_WND_DELETEFEED")).replace(QStringLiteral("%1"), feed.name);
+  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + feed.name)) return;
+  if (!closeViewersOf({feed.id})) return;
+  if (mFeeds(context_.paths, context_.messages).DeleteFeed(feed)) delete node;
 }
 
 void frmMain::mnuToolsEmailSettings_Click() {
@@ -626,6 +688,12 @@ void frmMain::showLanguageWindow(bool modal) {
     WindowLocalizer localizer(context_.languages);
     localizer.ChangeLanguageMDI(this, language);
     if (ucFormDock_ != nullptr) localizer.applyLoaded(ucFormDock_);
+    // Open viewers take the new column headers too.
+    for (frmViewFeed* viewer : viewers()) {
+      localizer.applyLoaded(viewer);
+      viewer->retranslate();
+    }
+    retranslate();
   };
   if (modal) {
     frmLanguage dialog(context_, apply, this);
@@ -639,6 +707,7 @@ void frmMain::showLanguageWindow(bool modal) {
 
 bool frmMain::confirmClose() {
   frmConfirmClose dialog(context_, this);
+  dialog.setTrayAvailable(tray_->available());
   runModal(dialog);
   return dialog.result();
 }

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -61,6 +62,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void showFeedFromAnnouncement(const QString& feedId);
   // Closes every window of the program but this one.
   void UnloadAllForms();
+  // The captions this window sets itself, in the current language.
+  void retranslate();
 
   // TreeHost
   bool IsFeedOpen(const QString& url, bool activate) override;
@@ -69,6 +72,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void popupFeedMenu(const QPoint& globalPos) override;
   void popupCategoryMenu(const QPoint& globalPos) override;
   void setNewFeedEnabled(bool enabled) override;
+  void feedRenamed(const QString& id, const QString& name) override;
 
   // ViewerHost
   void refreshTabs() override;
@@ -162,6 +166,10 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void rebuildWindowsMenu();
   void setOptionBarShown(bool shown);
   void passToViewer(const QString& action);
+  // Closes the viewers of these feeds; false when a busy one refused.
+  bool closeViewersOf(const QStringList& feedIds);
+  // Every open viewer takes its feed's name from the tree.
+  void syncViewerCaptions();
   void openSelectedFeed(bool check);
   void openHelpFile();
   void writeScheduleLog(const QString& text);
@@ -179,6 +187,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool unloading_ = false;
   bool scheduleRunning_ = false;
   bool inTray_ = false;
+  QByteArray trayGeometry_;  // where the window was before it went to the tray
   SystemTray* tray_ = nullptr;
   std::unique_ptr<NotificationService> notificationService_;
   std::unique_ptr<DesktopNotifier> notifier_;

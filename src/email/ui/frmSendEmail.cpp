@@ -2,8 +2,10 @@
 
 #include "app/AppContext.h"
 #include "core/Utilities.h"
+#include "email/EmailAddress.h"
 #include "email/EmailBody.h"
 #include "email/EmailPreconditions.h"
+#include "email/HtmlText.h"
 #include "email/SmtpClient.h"
 #include "l10n/ui/WindowLocalizer.h"
 
@@ -23,7 +25,7 @@ namespace tidewell {
 namespace {
 
 const QString kWindowName = QStringLiteral("frmSendEmail");
-const QString kIdle = QStringLiteral("Idle.");
+const QString kIdle = QStringLiteral("MSG_WND_IDLE");
 
 QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -51,7 +53,7 @@ frmSendEmail::frmSendEmail(AppContext& context, EmailItem item, QWidget* parent)
   if (!caption.isEmpty()) {
     setWindowTitle(caption);
   }
-  txtSubject_->setText(DefaultEmailSubject(item_.channelName));
+  txtSubject_->setText(DefaultEmailSubject(item_.channelName, item_.feedTitle));
 }
 
 // The client is a child and goes with the window; a send still running is
@@ -59,13 +61,25 @@ frmSendEmail::frmSendEmail(AppContext& context, EmailItem item, QWidget* parent)
 frmSendEmail::~frmSendEmail() = default;
 
 void frmSendEmail::buildControls() {
+  // Which item is being sent, above everything else.
+  lblItem_ = new QLabel(this);
+  lblItem_->setObjectName(QStringLiteral("lblItem"));
+  lblItem_->setWordWrap(true);
+  lblItem_->setTextFormat(Qt::PlainText);
+  QFont bold = lblItem_->font();
+  bold.setBold(true);
+  lblItem_->setFont(bold);
+  lblItem_->setText(item_.feedTitle.simplified());
+  lblItem_->setToolTip(item_.itemLink);
+  lblItem_->setVisible(!lblItem_->text().isEmpty());
+
   auto* grid = new QGridLayout;
   grid->addWidget(namedLabel("lblTo", QStringLiteral("To:"), this), 0, 0);
   txtTo_ = new QLineEdit(this);
   txtTo_->setObjectName(QStringLiteral("txtTo"));
   grid->addWidget(txtTo_, 0, 1);
   auto* hint =
-      namedLabel("lblToHint", QStringLiteral("Seperate Multiple Recipients by semi-colon (;) character."), this);
+      namedLabel("lblToHint", QStringLiteral("Separate Multiple Recipients by semi-colon (;) character."), this);
   hint->setStyleSheet(QStringLiteral("color: palette(mid);"));
   grid->addWidget(hint, 1, 1);
 
@@ -80,9 +94,9 @@ void frmSendEmail::buildControls() {
   messageLabels->addStretch();
   txtMessage_ = new QPlainTextEdit(this);
   txtMessage_->setObjectName(QStringLiteral("txtMessage"));
-  txtMessage_->setPlainText(
-      QStringLiteral("Hello,\n\nI have found an interesting article that you may want to look at, which is attached "
-                     "below.\n"));
+  const clsLanguages& l = context_.languages;
+  txtMessage_->setPlainText(l.getMessages(QStringLiteral("MSG_WND_GREETING1")) + QStringLiteral("\n\n") +
+                            l.getMessages(QStringLiteral("MSG_WND_GREETING2")) + QLatin1Char('\n'));
 
   auto* modes = new QGroupBox(this);
   modes->setObjectName(QStringLiteral("fmSend"));
@@ -113,9 +127,10 @@ void frmSendEmail::buildControls() {
   ucStatus_ = new QStatusBar(this);
   ucStatus_->setObjectName(QStringLiteral("ucStatus"));
   ucStatus_->setSizeGripEnabled(false);
-  ucStatus_->showMessage(kIdle);
+  ucStatus_->showMessage(context_.languages.getMessages(kIdle));
 
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblItem_);
   layout->addLayout(grid);
   layout->addLayout(messageLabels);
   layout->addWidget(txtMessage_, 1);
@@ -134,6 +149,14 @@ void frmSendEmail::btnOK_Click() {
         QStringLiteral("Application faled to access Internet connection on this machine. Please make sure you're "
                        "connected to Internet and try again ..."),
         QStringLiteral("Working Offline?"), MessageIcon::Exclamation);
+    return;
+  }
+  // A missing or malformed address is the user's to mend, before anything connects.
+  const Result<QStringList> recipients = ParseRecipients(txtTo_->text());
+  if (!recipients) {
+    context_.messages.showMessage(recipients.error().description, QStringLiteral("Recipient Address?"),
+                                  MessageIcon::Exclamation);
+    txtTo_->setFocus();
     return;
   }
   Send();
@@ -159,7 +182,7 @@ void frmSendEmail::Send() {
   const QString body =
       BuildEmailBody(util::ReadTextFile(templatePath, &context_.messages), input, context_.identity.programName);
 
-  const SmtpMail mail{txtTo_->text(), txtSubject_->text(), body};
+  const SmtpMail mail{txtTo_->text(), txtSubject_->text(), body, HtmlToPlainText(body)};
   sending_ = true;
   setBusy(true);
   const Status started = oSMTP_->send(ToSmtpSettings(context_.settings), mail,
@@ -177,7 +200,8 @@ void frmSendEmail::setBusy(bool busy) {
 }
 
 void frmSendEmail::oSMTP_Progress(int percent) {
-  ucStatus_->showMessage(QStringLiteral("Sending ... (") + QString::number(percent) + QStringLiteral("%)"));
+  ucStatus_->showMessage(context_.languages.getMessages(QStringLiteral("MSG_WND_SENDING"))
+                             .replace(QStringLiteral("%1"), QString::number(percent)));
 }
 
 void frmSendEmail::oSMTP_Status(const QString& text) { ucStatus_->showMessage(text); }
@@ -187,7 +211,7 @@ void frmSendEmail::oSMTP_SendSuccesful() {
   context_.messages.showMessage(QStringLiteral("Email Successfully Sent!"), QStringLiteral("Done!"),
                                 MessageIcon::Information);
   sending_ = false;
-  ucStatus_->showMessage(kIdle);
+  ucStatus_->showMessage(context_.languages.getMessages(kIdle));
   txtTo_->selectAll();
   txtTo_->setFocus();
 }
@@ -198,7 +222,7 @@ void frmSendEmail::oSMTP_SendFailed(const QString& explanation) {
       QStringLiteral("Failed to Send Email due to following error: ") + QStringLiteral("\r\n\r\n") + explanation,
       context_.identity.programName, MessageIcon::None);
   sending_ = false;
-  ucStatus_->showMessage(QStringLiteral("Error: Failed to send Email!"));
+  ucStatus_->showMessage(context_.languages.getMessages(QStringLiteral("MSG_WND_SENDERROR")));
 }
 
 }  // namespace tidewell

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -63,6 +64,7 @@ class frmSendEmail : public QDialog {
   bool sending_ = false;
   std::function<bool()> isConnected_;
 
+  QLabel* lblItem_ = nullptr;
   QLineEdit* txtTo_ = nullptr;
   QLineEdit* txtSubject_ = nullptr;
   QPlainTextEdit* txtMessage_ = nullptr;

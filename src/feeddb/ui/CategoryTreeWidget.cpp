@@ -121,8 +121,17 @@ void CategoryTreeWidget::LoadCategories() {
     root->setExpanded(true);
     for (int i = 0; i < root->childCount(); ++i) root->child(i)->setExpanded(true);
   }
+  retranslate();
   if (QTreeWidgetItem* again = findKey(selectedKey)) setCurrentItem(again);
   setUpdatesEnabled(true);
+}
+
+void CategoryTreeWidget::retranslate() {
+  if (QTreeWidgetItem* root = rootItem()) {
+    const QString text = context_.languages.getMessages(QStringLiteral("MSG_WND_ROOT"));
+    root->setText(0, text);
+    root->setToolTip(0, text);
+  }
 }
 
 QTreeWidgetItem* CategoryTreeWidget::findKey(const QString& key) const {
@@ -163,6 +172,7 @@ bool CategoryTreeWidget::AfterLabelEdit(QTreeWidgetItem* item, const QString& ne
     // A feed the file did not take keeps its stored name on screen too.
     if (!mFeeds(context_.paths, context_.messages).EditFeed(record, false)) return false;
     item->setText(0, newText);
+    host_.feedRenamed(record.id, newText);
     return true;
   }
   if (!categories.EditCategory(current, newText)) {

@@ -28,6 +28,8 @@ class CategoryTreeWidget : public QTreeWidget {
   // Rebuilds the tree from the file; the previously selected node (by key)
   // is selected again when it still exists.
   void LoadCategories();
+  // The root's caption in the current language.
+  void retranslate();
 
   // Node helpers by the key rules of the tree.
   static QString keyOf(const QTreeWidgetItem* item);
@@ -57,6 +59,9 @@ class CategoryTreeWidget : public QTreeWidget {
   void dropDraggedFeedOn(QTreeWidgetItem* target);
   const std::optional<FeedRecord>& draggedFeed() const { return dragged_; }
 
+  // The picture of a node by its image number (feed type + 3 for feeds).
+  static QIcon imageIcon(int image);
+
   // Opens the feed of a node as a double-click does.
   void openNode(QTreeWidgetItem* item);
 
@@ -71,7 +76,6 @@ class CategoryTreeWidget : public QTreeWidget {
 
  private:
   void addNode(QTreeWidgetItem* parent, const CategoryNode& node);
-  static QIcon imageIcon(int image);
 
   AppContext& context_;
   TreeHost& host_;

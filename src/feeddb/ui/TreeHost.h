@@ -21,6 +21,8 @@ class TreeHost {
   virtual void popupCategoryMenu(const QPoint& globalPos) = 0;
   // The add-feed item of the category menu follows the clicked node.
   virtual void setNewFeedEnabled(bool enabled) = 0;
+  // A feed was renamed in the tree: an open viewer follows.
+  virtual void feedRenamed(const QString& /*id*/, const QString& /*name*/) {}
 };
 
 }  // namespace tidewell

@@ -108,12 +108,12 @@ void frmAddFeed::Form_Load() {
   WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
   setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
   if (EditMode != 0) {
-    setWindowTitle(QStringLiteral("Edit Feed Details ..."));
+    setWindowTitle(context_.languages.getMessages(QStringLiteral("MSG_WND_EDITFEEDTITLE")));
     // An edited feed keeps its category (moving is done in the tree); the
     // store looks for the feed in the category named here.
     cmbCategories_->setEnabled(false);
   } else {
-    setWindowTitle(QStringLiteral("Add New Feed ..."));
+    setWindowTitle(context_.languages.getMessages(QStringLiteral("MSG_WND_ADDFEEDTITLE")));
   }
   QStringList names;
   mCategories(context_.paths, context_.messages).LoadCategories(names);
@@ -143,7 +143,7 @@ void frmAddFeed::validate() {
   btnCancel_->setEnabled(false);
   txtURL_->setEnabled(false);
   btnOK_->setEnabled(false);
-  btnOK_->setText(QStringLiteral("Validating..."));
+  btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_VALIDATING")));
 
   CheckFeedRequest request;
   request.url = txtURL_->text().trimmed();
@@ -156,7 +156,11 @@ void frmAddFeed::validate() {
   // The page's feed is what gets subscribed; the user sees which.
   if (detection.ok() && !detection.feedUrl.isEmpty()) txtURL_->setText(detection.feedUrl);
   typeOfFeed_ = static_cast<qint16>(detection.ok() ? detection.type : -1);
-  if (detection.ok() && detection.hasTitle) txtChannel_->setText(detection.title);
+  // An edited feed keeps the name the user gave it: the channel's title
+  // fills the box only for a new feed, or when the box is empty.
+  if (detection.ok() && detection.hasTitle && (EditMode == 0 || util::IsBlank(txtChannel_->text()))) {
+    txtChannel_->setText(detection.title);
+  }
 
   btnCancel_->setEnabled(true);
   txtURL_->setEnabled(true);
@@ -164,7 +168,7 @@ void frmAddFeed::validate() {
   if (typeOfFeed_ < 0) {
     txtURL_->selectAll();
     txtURL_->setFocus();
-    btnOK_->setText(QStringLiteral("Proceed..."));
+    btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_PROCEED")));
     return;
   }
   txtURL_->setEnabled(false);

@@ -49,11 +49,11 @@ void frmCategory::Form_Load() {
   WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
   setWindowTitle(context_.languages.getMessages(clsLanguages::captionMessageKey(objectName())));
   if (mode_ == AddMode) {
-    btnOK_->setText(QStringLiteral("Add Category"));
+    btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_ADDCATEGORY")));
     txtCategoryName_->clear();
     txtCategoryName_->setProperty("tag", QString());
   } else {
-    btnOK_->setText(QStringLiteral("Save Details"));
+    btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_SAVEDETAILS")));
     txtCategoryName_->setText(categoryName_);
     txtCategoryName_->setProperty("tag", categoryName_);
     txtCategoryName_->selectAll();

@@ -1,6 +1,7 @@
 #include "feeds/ui/PreviewPage.h"
 
 #include <QRegularExpression>
+#include <QTextDocument>
 
 namespace tidewell {
 
@@ -25,6 +26,15 @@ QString PreviewPage::bodyInnerHtml(const QString& page) {
   const qsizetype from = start.capturedEnd();
   const qsizetype to = page.lastIndexOf(close);
   return page.mid(from, to >= from ? to - from : -1);
+}
+
+QString PreviewPage::plainText(const QString& page) {
+  // A document of its own: the page's pictures are never fetched for it.
+  QTextDocument document;
+  document.setHtml(page);
+  QString text = document.toPlainText();
+  text.remove(QChar::ObjectReplacementCharacter);
+  return text;
 }
 
 }  // namespace tidewell

@@ -18,6 +18,9 @@ class PreviewPage {
 
   // The inner HTML of the page's body element (the whole text when it has none).
   static QString bodyInnerHtml(const QString& page);
+  // The text a reader sees of the page, without the object replacement
+  // character a layout puts where a picture was.
+  static QString plainText(const QString& page);
 };
 
 }  // namespace tidewell

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "core/RuntimeError.h"
 #include "core/Utilities.h"
+#include "feeds/ExportFileName.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedParser.h"
@@ -12,7 +13,9 @@
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCloseEvent>
+#include <QCollator>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -27,6 +30,10 @@
 namespace tidewell {
 
 namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+// The folder the last export went to, where the next one starts.
+const QString kExportFolderKey = QStringLiteral("ExportFolder");
 
 // The system's long time form without a time zone, as the dates are shown
 // in the zone the feed wrote them in.
@@ -49,7 +56,15 @@ class ItemRow : public QTreeWidgetItem {
   using QTreeWidgetItem::QTreeWidgetItem;
   bool operator<(const QTreeWidgetItem& other) const override {
     const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return text(column) < other.text(column);
+    if (column != frmViewFeed::ColTitle) return text(column) < other.text(column);
+    // Titles in natural order: "report 2" before "report 29".
+    static const QCollator collator = [] {
+      QCollator c;
+      c.setNumericMode(true);
+      c.setCaseSensitivity(Qt::CaseInsensitive);
+      return c;
+    }();
+    return collator.compare(text(column), other.text(column)) < 0;
   }
 };
 
@@ -117,16 +132,28 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
   connect(preview_, &PreviewBrowser::keyPressedInDocument, this, [this] { list_->setFocus(); });
 
   WindowLocalizer(context_.languages).ChangeLanguage(this, context_.currentLanguage);
+  retranslate();
   preview_->Navigate(QStringLiteral("about:blank"));
 }
 
 frmViewFeed::~frmViewFeed() = default;
 
+QString frmViewFeed::text(const char* key) const { return context_.languages.getMessages(QLatin1String(key)); }
+
+QString frmViewFeed::plainCaption() const {
+  return hasNewItems_ ? feedCaption_ + text("MSG_WND_NEWMARK") : feedCaption_;
+}
+
+void frmViewFeed::retranslate() {
+  preview_->setPlaceholderText(text("MSG_WND_PLACEHOLDER"));
+  if (!loading_ && shownOnce_) setCaption(plainCaption());
+}
+
 QString frmViewFeed::itemStorePath() const { return context_.paths.itemStore(feedId_); }
 
 void frmViewFeed::setFeedCaption(const QString& caption) {
   feedCaption_ = caption;
-  if (!loading_) setCaption(caption);
+  if (!loading_) setCaption(hasNewItems_ ? caption + text("MSG_WND_NEWMARK") : caption);
 }
 
 void frmViewFeed::setCaption(const QString& caption) {
@@ -173,7 +200,7 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   };
 
   if (loadStored) {
-    setCaption(feedCaption_ + QStringLiteral(" (loading ...)"));
+    setCaption(feedCaption_ + text("MSG_WND_LOADING"));
     QCoreApplication::processEvents();
     if (!self) return;
     LoadStoredItems();
@@ -191,23 +218,25 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
     if (!retry) return finish(feedCaption_);
   }
 
-  setCaption(feedCaption_ + QStringLiteral(" (checking ...)"));
+  setCaption(feedCaption_ + text("MSG_WND_CHECKING"));
   ViewerFetchRequest request;
   request.url = feedUrl_;
   request.debugXmlPath = context_.paths.debugXml();
   request.manager = host_.network();
+  request.timeoutMs = fetchTimeoutMs;
   request.executingChanged = [self](bool executing) {
     if (self) self->stillExecuting_ = executing;
   };
   const std::optional<DownloadResult> result = FetchFeedData(request, context_.messages);
   if (!self) return;
   stillExecuting_ = false;
-  if (result) {
-    feedData_ = result->body;
-    feedCharset_ = result->charset;
-  }
+  // A download that was cancelled or already reported has had its one
+  // message: parsing what an earlier check left would add a second.
+  if (!result) return finish(plainCaption());
+  feedData_ = result->body;
+  feedCharset_ = result->charset;
 
-  setCaption(feedCaption_ + QStringLiteral(" (parsing ...)"));
+  setCaption(feedCaption_ + text("MSG_WND_PARSING"));
   ParseResult parsed;
   if (feedType_ == 1) {
     parsed = ParseAtomItems(feedData_, feedCharset_, context_.messages);
@@ -216,9 +245,9 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   }
   if (!self) return;
 
-  setCaption(feedCaption_ + QStringLiteral(" (updating ...)"));
+  setCaption(feedCaption_ + text("MSG_WND_UPDATING"));
   if (parsed.count() > 0) AddNewItemsToList(parsed.items);
-  finish(hasNewItems_ ? feedCaption_ + QStringLiteral(" [new]") : feedCaption_);
+  finish(plainCaption());
 }
 
 void frmViewFeed::LoadStoredItems() {
@@ -276,11 +305,11 @@ void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
     row->setText(ColTitle, item.title);
     const QString time = longTime(item.time);
     if (!item.hasDate() || time.isEmpty()) {
-      row->setText(ColPublished, QStringLiteral("No Date Info Provided"));
+      row->setText(ColPublished, text("MSG_WND_NODATE"));
       row->setText(ColDateSort, QStringLiteral("0"));
     } else {
       row->setText(ColPublished, item.day + QLatin1Char(' ') + item.month + QLatin1Char(' ') + item.year +
-                                     QStringLiteral("; ") + time);
+                                     QStringLiteral(" ; ") + time);
       row->setText(ColDateSort, DateKey(item));
     }
     row->setData(ColTitle, TagRole, item.link);
@@ -346,15 +375,13 @@ bool frmViewFeed::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void frmViewFeed::ShowItemPreview() {
-  QTreeWidgetItem* row = selectedRow();
-  if (!row) return;
+std::optional<QString> frmViewFeed::pageOfRow(QTreeWidgetItem* row, FeedItem& info) {
   const QString templatePath = context_.paths.viewTpl();
   if (!util::FileExists(templatePath)) {
     context_.messages.showMessage(QStringLiteral("Required Preview object file is missing or hidden. Please "
                                                  "reinstall application to resolve this issue."),
                                   QStringLiteral("Error!"), MessageIcon::Exclamation);
-    return;
+    return std::nullopt;
   }
   const QString templateText = util::ReadTextFile(templatePath);
   if (util::IsBlank(templateText)) {
@@ -362,29 +389,42 @@ void frmViewFeed::ShowItemPreview() {
         QStringLiteral("Invalid Item Preview object data. Either file is damaged or replaced by another file. Please "
                        "reinstall the Application to resolve this issue."),
         QStringLiteral("Invalid Preview data object!"), MessageIcon::Exclamation);
-    return;
+    return std::nullopt;
   }
-  const bool unread = row->data(ColTitle, UnreadRole).toBool();
   const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
-  const ItemStore store(itemStorePath());
-  FeedItem info;
-  if (!store.ItemOperation(ref, QStringLiteral("getinfo"), false, context_.messages, &info)) {
+  if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("getinfo"), false, context_.messages, &info)) {
     context_.messages.showMessage(
         QStringLiteral("Application failed to access details for selected Feed Item. Either item is deleted or Feed "
                        "Data file is not accessible to application."),
         QStringLiteral("Failed to locate item in Feed Data File!"), MessageIcon::Exclamation);
-    return;
+    return std::nullopt;
   }
+  // The shipped template's own words, in the current language.
+  QString localized = templateText;
+  localized.replace(QStringLiteral(">Open original<"),
+                    QLatin1Char('>') + text("MSG_WND_OPENORIGINAL") + QLatin1Char('<'));
+  localized.replace(QStringLiteral(">Shown by "), QLatin1Char('>') + text("MSG_WND_SHOWNBY"));
+  return PreviewPage::fill(localized, info, context_.identity.programName);
+}
+
+void frmViewFeed::ShowItemPreview() {
+  QTreeWidgetItem* row = selectedRow();
+  if (!row) return;
+  const bool unread = row->data(ColTitle, UnreadRole).toBool();
+  const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
+  FeedItem info;
+  const std::optional<QString> page = pageOfRow(row, info);
+  if (!page) return;
   currentItem_ = info;
   setRowRead(row, true);
-  const QString page = PreviewPage::fill(templateText, info, context_.identity.programName);
   const QString pageFile = context_.paths.previewTmp();
-  if (!util::WriteTextFile(pageFile, page, &context_.messages)) return;
+  if (!util::WriteTextFile(pageFile, *page, &context_.messages)) return;
   preview_->setLinkBase(QUrl(info.link));
   preview_->Navigate2(pageFile);
   // Saving a large store takes longer than showing the item: the read mark
   // is written once the preview is on screen, before any later command.
   if (unread) {
+    const ItemStore store(itemStorePath());
     QMetaObject::invokeMethod(
         this, [this, store, ref] { store.ItemOperation(ref, QStringLiteral("read"), false, context_.messages); },
         Qt::QueuedConnection);
@@ -426,17 +466,35 @@ void frmViewFeed::deleteSelected() {
 }
 
 void frmViewFeed::exportPreview(bool html) {
+  // The item the menu was opened on, which need not be the one previewed;
+  // without a row, what the preview shows.
+  QString page = preview_->pageSource();
+  QString title;
+  if (QTreeWidgetItem* row = selectedRow()) {
+    FeedItem info;
+    const std::optional<QString> filled = pageOfRow(row, info);
+    if (!filled) return;
+    page = *filled;
+    title = info.title;
+  }
+  const QString extension = html ? QStringLiteral("html") : QStringLiteral("txt");
+  QString folder = context_.userStore.userValue(kSettings, kExportFolderKey, QString());
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   const QString path = context_.messages.saveFileName(
-      QStringLiteral("Save As ..."), QString(),
+      QStringLiteral("Save As ..."), QDir(folder).filePath(SuggestExportFileName(title, extension)),
       html ? QStringLiteral("HTML Files (*.htm *.html)") : QStringLiteral("Text Files (*.txt)"));
   if (util::IsBlank(path)) return;
   QString target = path;
-  if (QFileInfo(target).suffix().isEmpty()) target += html ? QStringLiteral(".html") : QStringLiteral(".txt");
-  const QString text = html ? preview_->bodyInnerHtml() : preview_->bodyInnerText();
+  if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + extension;
+  const QString text = page.isEmpty() ? QString()
+                       : html         ? PreviewPage::bodyInnerHtml(page)
+                                      : PreviewPage::plainText(page);
   if (!util::WriteTextFile(target, text)) {
     reportRuntimeError(context_.messages, QStringLiteral("HandlePopupMenu"), 3,
                        QStringLiteral("Cannot write the file ") + target);
+    return;
   }
+  context_.userStore.setUserValue(kSettings, kExportFolderKey, QFileInfo(target).absolutePath());
 }
 
 void frmViewFeed::sendSelectedByEmail() {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QSplitter;
 class QTreeWidget;
@@ -59,9 +60,13 @@ class frmViewFeed : public QWidget {
   void ShowItemPreview();
   // Closes the window even while it is busy (the main window is going away).
   void forceClose();
+  // The texts the window sets itself (placeholder, caption marks), in the current language.
+  void retranslate();
 
   // The connectivity test before a check; util::IsConnected unless replaced.
   std::function<bool()> connectivityTest;
+  // How long a check waits for the server (tests shorten it).
+  int fetchTimeoutMs = 10000;
 
   QTreeWidget* lstItems() const { return list_; }
   PreviewBrowser* ucPreview() const { return preview_; }
@@ -85,11 +90,17 @@ class frmViewFeed : public QWidget {
 
  private:
   void setCaption(const QString& caption);
+  QString text(const char* key) const;
+  // The feed's caption with its " [new]" mark when the last check added items.
+  QString plainCaption() const;
   void LoadStoredItems();
   void AddNewItemsToList(const FeedItems& parsed);
   void applySort();
   void setRowRead(QTreeWidgetItem* row, bool read);
   QTreeWidgetItem* selectedRow() const;
+  // The preview page of a row (view.tpl filled in, nothing marked read); the
+  // preview's error boxes and nullopt when it cannot be made.
+  std::optional<QString> pageOfRow(QTreeWidgetItem* row, FeedItem& info);
   void deleteSelected();
   void exportPreview(bool html);
   void sendSelectedByEmail();

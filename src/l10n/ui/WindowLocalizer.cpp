@@ -163,7 +163,7 @@ QList<QPair<QString, QString>> WindowLocalizer::captionEntries(QWidget* window) 
 bool WindowLocalizer::makeLocalizationFile(const QList<QWidget*>& windows) {
   QList<QPair<QString, QString>> entries;
   for (QWidget* window : windows) entries += captionEntries(window);
-  return languages_.appendEnglishGroup(entries);
+  return languages_.writeEnglishGroup(entries);
 }
 
 }  // namespace tidewell

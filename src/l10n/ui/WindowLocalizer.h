@@ -40,7 +40,7 @@ class WindowLocalizer {
 
   // The (key, current caption) entries of a window, window caption last.
   static QList<QPair<QString, QString>> captionEntries(QWidget* window);
-  // Appends an English group built from these windows to Localization.txt.
+  // Writes the English group of Localization.txt afresh from these windows.
   bool makeLocalizationFile(const QList<QWidget*>& windows);
 
  private:

@@ -47,7 +47,7 @@ frmLanguage::frmLanguage(AppContext& context, std::function<void(const QString&)
   Label1_->setMinimumWidth(340);
   Combo1_ = new QComboBox(this);
   Combo1_->setObjectName(QStringLiteral("Combo1"));
-  Combo1_->setPlaceholderText(kPrompt);
+  Combo1_->setPlaceholderText(context_.languages.getMessages(QStringLiteral("MSG_WND_CHOOSELANGUAGE")));
   Command1_ = new QPushButton(QStringLiteral("Check for language updates"), this);
   Command1_->setObjectName(QStringLiteral("Command1"));
   Command3_ = new QPushButton(QStringLiteral("Translate this program"), this);
@@ -101,6 +101,7 @@ void frmLanguage::Combo1_Click(int index) {
   context_.userStore.setUserValue(kSettings, kLanguage, name);
   context_.currentLanguage = name;
   WindowLocalizer(context_.languages).ChangeLanguage(this, name);
+  Combo1_->setPlaceholderText(context_.languages.getMessages(QStringLiteral("MSG_WND_CHOOSELANGUAGE")));
   setWindowTitle(context_.languages.getMessages(QStringLiteral("MSG_TITLELANGUAGE")));
   if (applyToMainWindow_) applyToMainWindow_(name);
 }

@@ -31,7 +31,7 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
     return label;
   };
   auto* lblStartup = heading("lblStartup", QStringLiteral("Application Startup:"));
-  chkStartup_ = new QCheckBox(QStringLiteral("Start Application on Windows Startup."), this);
+  chkStartup_ = new QCheckBox(QStringLiteral("Start Application when I log in."), this);
   chkStartup_->setObjectName(QStringLiteral("chkStartup"));
   auto* lblClosing = heading("lblClosing", QStringLiteral("Application Closing:"));
   auto* group = new QButtonGroup(this);

@@ -1,7 +1,10 @@
 #include "app/AppContext.h"
 #include "app/ui/frmConfirmClose.h"
+#include "app/ui/frmMain.h"
+#include "email/ui/frmSendEmail.h"
 #include "feeddb/ui/frmAddFeed.h"
 #include "feeddb/ui/frmCategory.h"
+#include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/frmLanguage.h"
 #include "scheduler/ui/DesktopNotifier.h"
 #include "scheduler/ui/frmNotification.h"
@@ -15,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -128,6 +132,64 @@ class DialogScreenshotsTest : public QObject {
     context.currentLanguage = "Deutsch";
     frmScheduler german(context);
     save(&german, "dialog-scheduler-de.png");
+  }
+
+  // The main window with a feed open and the dialogs, in German.
+  void germanWindows() {
+    TempHome home;
+    ScriptedMessages messages;
+    AppContext context(home.paths(), home.userStore(), messages);
+    context.settings.setAutostartFolder(home.file("autostart"));
+    context.userStore.setUserValue("Settings", "Language", "Deutsch");
+    context.userStore.setUserValue("Settings", "showHelp", "0");
+    TestHttpServer server;
+    server.route("/gazette.xml",
+                 {.body = "<rss version=\"2.0\"><channel><title>Coastal Gazette</title>"
+                          "<item><title>Sturmwarnung für die Küste</title><link>http://127.0.0.1/1</link>"
+                          "<pubDate>Tue, 10 Sep 2002 09:00:00 GMT</pubDate><description>&lt;p&gt;Der Wetterdienst "
+                          "erwartet Windstärke 9.&lt;/p&gt;</description></item>"
+                          "<item><title>Neuer Fähranleger eröffnet</title><link>http://127.0.0.1/2</link>"
+                          "<pubDate>Mon, 09 Sep 2002 07:30:00 GMT</pubDate><description>&lt;p&gt;Ab Montag legen "
+                          "die Fähren am Nordkai an.&lt;/p&gt;</description></item>"
+                          "<item><title>Hafenfest am Wochenende</title><link>http://127.0.0.1/3</link>"
+                          "<pubDate>Sat, 07 Sep 2002 18:00:00 GMT</pubDate><description>&lt;p&gt;Musik, Boote und "
+                          "Fischbrötchen.&lt;/p&gt;</description></item></channel></rss>"});
+    QByteArray database = kDatabase;
+    database.replace("http://127.0.0.1/gazette.xml", server.url("/gazette.xml").toEncoded());
+    home.write("feeds.fdb", database);
+
+    frmMain main(context);
+    main.runModal = [](QDialog&) { return int(QDialog::Rejected); };
+    main.scheduleLogWriter = [](const QString&) {};
+    main.connectivityTest = [] { return true; };
+    main.Form_Load();
+    main.resize(1100, 680);
+    main.show();
+    main.OpenFeedWindow("Coastal Gazette", "11111111-2222-3333-4444-555555555555",
+                        server.url("/gazette.xml").toString(), 0, true);
+    frmViewFeed* viewer = main.viewers().first();
+    QTRY_COMPARE_WITH_TIMEOUT(viewer->windowTitle(), QStringLiteral("Coastal Gazette [neu]"), 10000);
+    viewer->lstItems()->setCurrentItem(viewer->lstItems()->topLevelItem(0));
+    viewer->ShowItemPreview();
+    save(&main, "main-window-de.png");
+
+    frmCategory category(context, frmCategory::AddMode, QString(), {});
+    category.txtCategoryName()->setText("Lokales");
+    save(&category, "dialog-category-de.png");
+    frmAddFeed addFeed(context, {});
+    addFeed.Form_Load();
+    save(&addFeed, "dialog-add-feed-de.png");
+    frmEmailSettings email(context);
+    save(&email, "dialog-email-settings-de.png");
+    frmAppSettings app(context);
+    save(&app, "dialog-app-settings-de.png");
+    frmConfirmClose confirm(context);
+    save(&confirm, "dialog-confirm-close-de.png");
+    frmLanguage language(context, {});
+    save(&language, "dialog-language-de.png");
+    frmSendEmail send(context, EmailItem{"Coastal Gazette", "Sturmwarnung für die Küste", "<p>Windstärke 9.</p>",
+                                         "http://127.0.0.1/1"});
+    save(&send, "dialog-send-email-de.png");
   }
 };
 

@@ -5,12 +5,14 @@
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
+#include "l10n/ui/frmLanguage.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -217,8 +219,10 @@ class MainWindowTest : public QObject {
 
     h.messages.answerYesNo(false);
     h.window->mnuFeedsDel_Click();
-    QCOMPARE(h.messages.last().text, QStringLiteral("Are you sure you want to delete the selected item?"));
-    QCOMPARE(h.messages.last().title, QStringLiteral("Delete "));
+    // The prompt and its title name the feed.
+    QCOMPARE(h.messages.last().text,
+             QStringLiteral("Are you sure you want to delete the feed \"Daily\" with its stored items?"));
+    QCOMPARE(h.messages.last().title, QStringLiteral("Delete Daily"));
     QVERIFY(tree->findKey("11111111-2222-3333-4444-555555555555"));
 
     QTreeWidgetItem* news = tree->rootItem()->child(1);
@@ -278,6 +282,110 @@ class MainWindowTest : public QObject {
     QVERIFY(h.window->mdiArea()->subWindowList().first()->close());
     QTRY_COMPARE(h.window->viewers().size(), 0);
     QTRY_VERIFY(h.window->menus().mnuSubItem->isVisible());
+  }
+
+  // A deleted feed's open viewer goes with it (a dead tab would show store
+  // errors on every click); a busy one refuses and the feed stays.
+  void deletingAFeedClosesItsViewer() {
+    TestHttpServer server;
+    server.route("/slow.xml", {.body = slowFeed(), .held = true});
+    Harness h;
+    const QString daily = "11111111-2222-3333-4444-555555555555";
+    const QString slowId = "11111111-2222-3333-4444-666666666666";
+    h.home.write("feeds.fdb",
+                 "<categories><category name=\"News\"><feed name=\"Daily\" type=\"0\" id=\"" + daily.toUtf8() +
+                     "\">http://127.0.0.1/d.xml</feed><feed name=\"Slow\" type=\"0\" id=\"" + slowId.toUtf8() + "\">" +
+                     server.url("/slow.xml").toEncoded() + "</feed></category></categories>");
+    h.load();
+    h.window->show();
+    CategoryTreeWidget* tree = h.window->tvCategories();
+    h.window->OpenFeedWindow("Daily", daily, "http://127.0.0.1/d.xml", 0, false);
+    QTRY_COMPARE(h.window->viewers().first()->windowTitle(), QStringLiteral("Daily"));
+
+    tree->setCurrentItem(tree->findKey(daily));
+    h.messages.answerYesNo(true);
+    h.window->mnuFeedsDel_Click();
+    QTRY_VERIFY(h.window->viewers().isEmpty());
+    QVERIFY(!tree->findKey(daily));
+
+    h.window->OpenFeedWindow("Slow", slowId, server.url("/slow.xml").toString(), 0, true);
+    frmViewFeed* viewer = h.window->viewers().first();
+    // The delete is given from inside the download's wait.
+    bool busy = false;
+    bool keptInTree = false;
+    bool keptInFile = false;
+    int viewersLeft = -1;
+    connect(&server, &TestHttpServer::requestHeld, this, [&] {
+      busy = viewer->StillExecuting();
+      tree->setCurrentItem(tree->findKey(slowId));
+      h.messages.answerYesNo(true);
+      h.window->mnuFeedsDel_Click();
+      keptInTree = tree->findKey(slowId) != nullptr;
+      keptInFile = h.home.read("feeds.fdb").contains(slowId.toUtf8());
+      viewersLeft = static_cast<int>(h.window->viewers().size());
+      server.release("/slow.xml");
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(viewer->windowTitle(), QStringLiteral("Slow [new]"), 10000);
+    QVERIFY(busy);
+    QCOMPARE(h.messages.last().text, h.context.languages.getMessages("MSG_BUSY"));
+    QVERIFY(keptInTree);
+    QVERIFY(keptInFile);
+    QCOMPARE(viewersLeft, 1);
+  }
+
+  // A renamed feed's tab takes the new name (in the tree and through the
+  // edit dialog), and a language switch reaches the open viewers' headers.
+  void openViewersFollowRenamesAndTheLanguage() {
+    Harness h;
+    const QString id = "11111111-2222-3333-4444-555555555555";
+    h.home.write("feeds.fdb", "<categories><category name=\"News\"><feed name=\"Daily\" type=\"0\" id=\"" +
+                                  id.toUtf8() + "\">http://127.0.0.1/d.xml</feed></category></categories>");
+    h.home.write("Localization.txt",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n"
+                 "<LANGUAGE_GROUP xml:lang=\"de\">\r\n<LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>\r\n"
+                 "<TRANSLATION_ITEMS>\r\n<frmViewFeed_lstItems_COL1>Titel</frmViewFeed_lstItems_COL1>\r\n"
+                 "</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n</XML_DIZ_INFO>\r\n");
+    h.load();
+    h.window->show();
+    CategoryTreeWidget* tree = h.window->tvCategories();
+    h.window->OpenFeedWindow("Daily", id, "http://127.0.0.1/d.xml", 0, false);
+    frmViewFeed* viewer = h.window->viewers().first();
+    QMdiSubWindow* tab = h.window->mdiArea()->subWindowList().first();
+    QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Daily"));
+
+    QVERIFY(tree->AfterLabelEdit(tree->findKey(id), "Morning Paper"));
+    QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Morning Paper"));
+    QCOMPARE(viewer->FeedCaption(), QStringLiteral("Morning Paper"));
+
+    // The edit dialog stores the name and reloads the tree.
+    h.home.write("feeds.fdb", "<categories><category name=\"News\"><feed name=\"Evening Paper\" type=\"0\" id=\"" +
+                                  id.toUtf8() + "\">http://127.0.0.1/d.xml</feed></category></categories>");
+    h.window->mnuCatRefresh_Click();
+    QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Evening Paper"));
+
+    QCOMPARE(viewer->lstItems()->headerItem()->text(0), QStringLiteral("Title"));
+    h.window->runModal = [](QDialog& dialog) {
+      auto* language = qobject_cast<frmLanguage*>(&dialog);
+      if (language != nullptr) language->Combo1_Click(language->Combo1()->findText("Deutsch"));
+      return int(QDialog::Accepted);
+    };
+    h.window->showLanguageWindow(true);
+    QCOMPARE(viewer->lstItems()->headerItem()->text(0), QStringLiteral("Titel"));
+  }
+
+  // Ctrl+Shift+F12 writes the English group of the localization file; a
+  // second press replaces it rather than adding another "English".
+  void theHiddenCommandReplacesTheEnglishGroup() {
+    Harness h;
+    h.load();
+    const QStringList before = h.context.languages.ListLanguages();
+    QCOMPARE(before.count("English"), 1);
+    h.window->menus().Command1->trigger();
+    h.window->menus().Command1->trigger();
+    QCOMPARE(h.context.languages.ListLanguages(), before);
+    const QString text = QString::fromUtf8(h.home.read("Localization.txt"));
+    QCOMPARE(text.count("<LANGUAGE_NAME>English</LANGUAGE_NAME>"), 1);
+    QCOMPARE(text.count("<frmMain_cmdAddFeed>"), 2);  // English and German, once each
   }
 
   void closingWhileAFeedIsCheckedUnloadsCleanly() {

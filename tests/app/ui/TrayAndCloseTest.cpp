@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -184,12 +185,14 @@ class TrayAndCloseTest : public QObject {
                           "0|Tech|||", "1|Tech", "0||||"}));
   }
 
-  void addFeedNeedsASelectedNode() {
+  // The dialog lets the user choose the category: the tray's command needs
+  // no node selected in a tree that is out of sight.
+  void addFeedNeedsNoSelectedNode() {
     Harness h;
     h.window->tvCategories()->setCurrentItem(nullptr);
     h.window->tvCategories()->clearSelection();
     h.window->systemTray().prepareMenu();
-    QVERIFY(!h.menus().mnuSysTrayAddFeed->isEnabled());
+    QVERIFY(h.menus().mnuSysTrayAddFeed->isEnabled());
     h.window->tvCategories()->setCurrentItem(h.window->tvCategories()->rootItem());
     emit h.menus().mnuSysTray->aboutToShow();
     QVERIFY(h.menus().mnuSysTrayAddFeed->isEnabled());
@@ -239,6 +242,35 @@ class TrayAndCloseTest : public QObject {
     QCOMPARE(dialog.btnOK(1)->text(), QStringLiteral("Keep Running"));
   }
 
+  // The first line says what will happen: the tray, the task bar when the
+  // desktop has no tray, or a complete exit from now on.
+  void confirmationSaysWhatWillHappen() {
+    for (const bool trayAvailable : {true, false}) {
+      Harness h(trayAvailable);
+      h.context.settings.SetConfirmClose(true);
+      QString shown;
+      QString alwaysClose;
+      QString unticked;
+      h.answer = [&](QDialog& dialog) {
+        auto* c = qobject_cast<frmConfirmClose*>(&dialog);
+        shown = c->lblInfo(0)->text();
+        c->chkAlwaysClose()->setChecked(true);
+        alwaysClose = c->lblInfo(0)->text();
+        c->chkAlwaysClose()->setChecked(false);
+        unticked = c->lblInfo(0)->text();
+        c->btnOK(1)->click();
+        return 0;
+      };
+      h.window->close();
+      QCOMPARE(h.modals, QStringList{"frmConfirmClose"});
+      QCOMPARE(shown, trayAvailable ? QStringLiteral("Application will be minimized to System Tray.")
+                                    : h.context.languages.getMessages("MSG_WND_CLOSETASKBAR"));
+      QCOMPARE(alwaysClose, h.context.languages.getMessages("MSG_WND_CLOSEEXIT"));
+      QVERIFY(!alwaysClose.contains("System Tray"));
+      QCOMPARE(unticked, shown);
+    }
+  }
+
   void closeFromTheTrayAsksFirst() {
     Harness h;
     h.context.settings.SetConfirmClose(true);
@@ -249,6 +281,50 @@ class TrayAndCloseTest : public QObject {
     QCOMPARE(h.modals, QStringList{"frmConfirmClose"});
     QCOMPARE(unloaded.count(), 1);
     QVERIFY(h.window->systemTray().oSysTray() == nullptr);
+  }
+
+  // The tray's Close answered with "Keep Running", from the screen and from
+  // the tray: the window ends in the tray with its icon, and windows that are
+  // not the program's (on X11 the icon's own window is a top-level widget)
+  // are left alone. Only "Close Now!" takes the program's windows along.
+  void keepRunningFromTheTrayMenuKeepsTheIcon_data() {
+    QTest::addColumn<bool>("startInTray");
+    QTest::newRow("window shown") << false;
+    QTest::newRow("window in the tray") << true;
+  }
+
+  void keepRunningFromTheTrayMenuKeepsTheIcon() {
+    QFETCH(bool, startInTray);
+    Harness h;
+    h.context.settings.SetConfirmClose(true);
+    h.answer = confirm(false, false, 1);
+    h.window->AddToSystemTray();
+    QVERIFY(h.window->inSystemTray());
+    if (!startInTray) h.window->HandleSystrayMenu("show");
+    QWidget foreign;  // stands for the icon's own window
+    foreign.setObjectName("QSystemTrayIconSys");
+    foreign.show();
+    QDialog settings;
+    settings.setObjectName("frmAppSettings");
+    settings.show();
+
+    h.menus().mnuSysTrayExit->trigger();
+    QCOMPARE(h.modals, QStringList{"frmConfirmClose"});
+    QTRY_VERIFY(h.window->inSystemTray());
+    QVERIFY(!h.window->isVisible());
+    QVERIFY(h.window->systemTray().oSysTray() != nullptr);
+    QVERIFY(h.window->systemTray().oSysTray()->isVisible());
+    QVERIFY(foreign.isVisible());
+    QVERIFY(settings.isVisible());
+    QCOMPARE(h.menus().mnuSysTrayShow->text(), QStringLiteral("Show"));
+
+    // The way back still works, and "Close Now!" then closes the program's windows.
+    h.window->HandleSystrayMenu("show");
+    QVERIFY(h.window->isVisible());
+    h.answer = confirm(false, false, 0);
+    h.menus().mnuSysTrayExit->trigger();
+    QVERIFY(!settings.isVisible());
+    QVERIFY(foreign.isVisible());
   }
 };
 

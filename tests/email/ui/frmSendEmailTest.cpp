@@ -7,6 +7,7 @@
 #include "support/TempHome.h"
 
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -59,7 +60,11 @@ class frmSendEmailTest : public QObject {
     frmSendEmail& w = *f.window;
     QCOMPARE(w.objectName(), QStringLiteral("frmSendEmail"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Send Email"));
-    QCOMPARE(w.txtSubject()->text(), QStringLiteral("An Article from \"Daily\""));
+    // The subject and the line above the fields name the item being sent.
+    QCOMPARE(w.txtSubject()->text(), QStringLiteral("Big news"));
+    QCOMPARE(w.findChild<QLabel*>("lblItem")->text(), QStringLiteral("Big news"));
+    QCOMPARE(w.findChild<QLabel*>("lblToHint")->text(),
+             QStringLiteral("Separate Multiple Recipients by semi-colon (;) character."));
     QCOMPARE(w.txtMessage()->toPlainText(),
              QStringLiteral("Hello,\n\nI have found an interesting article that you may want to look at, which is "
                             "attached below.\n"));
@@ -89,6 +94,22 @@ class frmSendEmailTest : public QObject {
     QCOMPARE(f.window->ucStatus()->currentMessage(), QStringLiteral("Idle."));
   }
 
+  // An empty or malformed "To:" is the user's to mend: an exclamation box
+  // with a title, the focus back in the field, nothing sent.
+  void recipientProblemsAreAskedForFirst() {
+    for (const QString& to : {QString(), QStringLiteral("  ; "), QStringLiteral("friend@example.net; nobody")}) {
+      Fixture f(SmtpTestServer::unusedPort());
+      f.window->show();
+      f.window->txtTo()->setText(to);
+      QTest::mouseClick(f.window->btnOK(), Qt::LeftButton);
+      QVERIFY(!f.window->sending());
+      QCOMPARE(f.messages.entries().size(), size_t{1});
+      QCOMPARE(f.messages.last().title, QStringLiteral("Recipient Address?"));
+      QCOMPARE(f.messages.last().icon, MessageIcon::Exclamation);
+      QVERIFY(!f.messages.last().text.isEmpty());
+    }
+  }
+
   void refusalsAndServerFailuresShowTheExplanation() {
     struct Case {
       const char* name;
@@ -97,7 +118,6 @@ class frmSendEmailTest : public QObject {
       QString mentioned;
     };
     const Case cases[] = {
-        {"not an address", QStringLiteral("friend@example.net; nobody"), QString(), QStringLiteral("\"nobody\"")},
         {"injected header", QStringLiteral("friend@example.net"), QStringLiteral("Hi\nBcc: x@example.com"),
          QStringLiteral("subject")},
         {"server down", QStringLiteral("friend@example.net"), QString(), QStringLiteral("connect")},
@@ -164,7 +184,13 @@ class frmSendEmailTest : public QObject {
     QCOMPARE(received.size(), 1);
     QCOMPARE(received[0]["rcpt_tos"].toArray(), QJsonArray({"one@example.net", "two@example.com"}));
     QJsonObject decoded = received[0]["decoded"].toObject();
-    QCOMPARE(decoded["subject"].toString(), QStringLiteral("An Article from \"Daily\""));
+    QCOMPARE(decoded["subject"].toString(), QStringLiteral("Big news"));
+    // HTML with a plain-text alternative for readers that show no HTML.
+    QCOMPARE(decoded["content_type"].toString(), QStringLiteral("multipart/alternative"));
+    QCOMPARE(decoded["parts"].toArray(), QJsonArray({"text/plain", "text/html"}));
+    const QString plain = decoded["text_body"].toString();
+    QVERIFY2(plain.contains(QStringLiteral("View Online: https://example.org/news/1")), qPrintable(plain));
+    QVERIFY(!plain.contains(QLatin1Char('<')));
     QCOMPARE(decoded["from_name"].toString(), QStringLiteral("Feed Reader"));
     QString body = decoded["body"].toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QVERIFY(body.contains(
@@ -182,7 +208,7 @@ class frmSendEmailTest : public QObject {
     QCOMPARE(received.size(), 2);
     body = received[1]["decoded"].toObject()["body"].toString();
     QVERIFY(body.contains(QStringLiteral("<p>The <b>whole</b> story</p>")));
-    QVERIFY(body.contains(QStringLiteral("- None -")));
+    QVERIFY(!body.contains(QStringLiteral("- None -")));
     QVERIFY(!body.contains(QStringLiteral("View Online")));
   }
 };

@@ -136,7 +136,8 @@ class FeedViewerTest : public QObject {
       QVERIFY(h.row(i)->data(frmViewFeed::ColTitle, frmViewFeed::UnreadRole).toBool());
       QVERIFY(h.row(i)->font(frmViewFeed::ColTitle).bold());
     }
-    QVERIFY(h.row(2)->text(frmViewFeed::ColPublished).startsWith("07 Sep 2002; "));
+    // New rows write their dates as the stored ones do.
+    QVERIFY(h.row(2)->text(frmViewFeed::ColPublished).startsWith("07 Sep 2002 ; "));
     QCOMPARE(h.row(2)->text(frmViewFeed::ColDateSort), QStringLiteral("20020907000001"));
     QVERIFY(h.list()->isColumnHidden(frmViewFeed::ColDateSort));
     QVERIFY(!h.viewer->StillExecuting());
@@ -332,6 +333,65 @@ class FeedViewerTest : public QObject {
     h.viewer->HandlePopupMenu(QStringLiteral("html"));
     h.viewer->HandlePopupMenu(QStringLiteral("txt"));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), files);
+  }
+
+  // Preview one item, open the menu on another, export it: the file holds
+  // the one the menu was opened on, is named after its title, starts in the
+  // folder the last export went to, and its text has no placeholder
+  // character where the picture was.
+  void exportTakesTheItemTheMenuWasOpenedOn() {
+    TestHttpServer server;
+    server.route(
+        QStringLiteral("/feed.xml"),
+        {.body =
+             rss({rssItem(QStringLiteral("Harbour: report 2/3"), QStringLiteral("http://example.invalid/b"),
+                          QStringLiteral("Tue, 10 Sep 2002 09:00:00 GMT"),
+                          QStringLiteral("<p>before<img src=\"pic.png\">after</p>")),
+                  rssItem(QStringLiteral("Previewed"), QStringLiteral("http://example.invalid/a"),
+                          QStringLiteral("Mon, 09 Sep 2002 09:00:00 GMT"), QStringLiteral("<p>previewed body</p>"))})});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    QCOMPARE(h.titles(), (QStringList{"Harbour: report 2/3", "Previewed"}));
+    h.click(h.row(1));
+    h.list()->setCurrentItem(h.row(0));  // a right click selects the row it lands on
+    QTemporaryDir out;
+
+    const QString html = out.filePath(QStringLiteral("chosen.html"));
+    h.messages.answerSaveFile(html);
+    h.viewer->HandlePopupMenu(QStringLiteral("html"));
+    QCOMPARE(h.messages.last().text, QDir::home().filePath(QStringLiteral("Harbour report 2 3.html")));
+    QFile htmlFile(html);
+    QVERIFY(htmlFile.open(QIODevice::ReadOnly));
+    const QString htmlText = QString::fromUtf8(htmlFile.readAll());
+    QVERIFY(htmlText.contains(QStringLiteral("after")));
+    QVERIFY(!htmlText.contains(QStringLiteral("previewed body")));
+    // Exporting reads the item; it marks nothing read.
+    QVERIFY(h.row(0)->data(frmViewFeed::ColTitle, frmViewFeed::UnreadRole).toBool());
+
+    h.messages.answerSaveFile(out.filePath(QStringLiteral("chosen.txt")));
+    h.viewer->HandlePopupMenu(QStringLiteral("txt"));
+    QCOMPARE(h.messages.last().text, QDir(out.path()).filePath(QStringLiteral("Harbour report 2 3.txt")));
+    QFile txtFile(out.filePath(QStringLiteral("chosen.txt")));
+    QVERIFY(txtFile.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(txtFile.readAll());
+    QVERIFY(text.contains(QStringLiteral("beforeafter")));
+    QVERIFY(!text.contains(QChar::ObjectReplacementCharacter));
+    QVERIFY(!text.contains(QStringLiteral("previewed body")));
+  }
+
+  // A check that times out and is cancelled has had its message: the parse
+  // of what the previous check left must not add "empty data stream".
+  void aCancelledTimeOutIsOneMessage() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.stall = true});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->fetchTimeoutMs = 150;
+    h.viewer->LoadFeedData(true);  // no answer scripted: Cancel
+    QCOMPARE(h.messages.titles(), QStringList{"Server Timeout!"});
+    QCOMPARE(h.viewer->windowTitle(), kCaption);
+    QVERIFY(!h.viewer->StillExecuting());
   }
 
   void previewErrorBoxes() {
