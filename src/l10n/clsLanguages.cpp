@@ -113,6 +113,9 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       // Shown after a new localization file was fetched; an empty box would tell the user nothing.
       {QStringLiteral("MSG_DOWNLOADED"),
        QStringLiteral("The latest language file was downloaded. Choose your language from the list.")},
+      // After an item's text where a page's bounds cut it short.
+      {QStringLiteral("MSG_SEC_CUT"), QStringLiteral("This item is longer than a page can show; the rest is cut off "
+                                                     "here and kept with the stored item.")},
   };
   return messages;
 }

@@ -6,6 +6,8 @@
 #include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedParser.h"
+#include "feeds/ItemExport.h"
+#include "feeds/LinkPolicy.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
@@ -377,7 +379,8 @@ void frmViewFeed::ShowItemPreview() {
   }
   currentItem_ = info;
   setRowRead(row, true);
-  const QString page = PreviewPage::fill(templateText, info, context_.identity.programName);
+  const QString page = PreviewPage::fill(templateText, info, context_.identity.programName,
+                                         context_.languages.getMessages(QStringLiteral("MSG_SEC_CUT")));
   const QString pageFile = context_.paths.previewTmp();
   if (!util::WriteTextFile(pageFile, page, &context_.messages)) return;
   preview_->setLinkBase(QUrl(info.link));
@@ -402,8 +405,9 @@ void frmViewFeed::HandlePopupMenu(const QString& action) {
     sendSelectedByEmail();
   } else if (action == QLatin1String("online")) {
     if (QTreeWidgetItem* row = selectedRow()) {
-      const QString link = row->data(ColTitle, TagRole).toString();
-      if (!util::IsBlank(link)) host_.openUrl(link);
+      // A feed's link reaches the system's opener only as a web or mail address.
+      const std::optional<QUrl> link = LinkPolicy::forOpening(row->data(ColTitle, TagRole).toString());
+      if (link) host_.openUrl(link->toString(QUrl::FullyEncoded));
     }
   }
 }
@@ -432,7 +436,12 @@ void frmViewFeed::exportPreview(bool html) {
   if (util::IsBlank(path)) return;
   QString target = path;
   if (QFileInfo(target).suffix().isEmpty()) target += html ? QStringLiteral(".html") : QStringLiteral(".txt");
-  const QString text = html ? preview_->bodyInnerHtml() : preview_->bodyInnerText();
+  // What the preview shows, built again from the item as the command line
+  // builds it: a document of its own, sanitised and escaped.
+  const FeedItem shown = preview_->isBlank() ? FeedItem() : currentItem_;
+  const QString note = context_.languages.getMessages(QStringLiteral("MSG_SEC_CUT"));
+  const QString text =
+      html ? ItemExport::Html(shown, context_.identity.programName, note) : ItemExport::Text(shown, note);
   if (!util::WriteTextFile(target, text)) {
     reportRuntimeError(context_.messages, QStringLiteral("HandlePopupMenu"), 3,
                        QStringLiteral("Cannot write the file ") + target);
