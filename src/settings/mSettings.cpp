@@ -150,7 +150,7 @@ Status mSettings::SaveAppSettings(bool showMessage) {
   mINI ini;
   ini.SetINIFile(configFile_, kBufferSize);
   const std::pair<const char*, qint16> values[] = {
-      {"autos", startWithSystem}, {"close", closeExits}, {"mins", closeMinimizes}};
+      {"autos", startWithSystem}, {"close", closeExits}, {"mins", closeMinimizes}, {"pics", remotePictures}};
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
@@ -175,6 +175,7 @@ void mSettings::LoadAppSettings() {
   startWithSystem = readInt16(ini, kApp, QStringLiteral("autos"), 0);
   closeExits = readInt16(ini, kApp, QStringLiteral("close"), 0);
   closeMinimizes = readInt16(ini, kApp, QStringLiteral("mins"), 1);
+  remotePictures = readInt16(ini, kApp, QStringLiteral("pics"), 1);
 }
 
 bool mSettings::GetConfirmClose() {

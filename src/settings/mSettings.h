@@ -55,6 +55,9 @@ class mSettings {
   qint16 closeExits = 0;       // close
   qint16 closeMinimizes = 1;   // mins
   bool confirmClose = true;    // confirm
+  // pics: pictures of feed items are fetched from their servers; with 0 an
+  // opened item makes no request at all (its pictures show their alt text).
+  qint16 remotePictures = 1;
 
   // Section "schdl".
   qint16 schedulerEnabled = 0;        // ena

@@ -100,7 +100,7 @@ QVariant PreviewBrowser::loadResource(int type, const QUrl& name) {
     return refused;
   }
   if (!LinkPolicy::isRemotePicture(url)) return refused;
-  if (!network_ || requested_.contains(url) || requested_.size() >= kMaxImagesPerPage) {
+  if (!remotePictures_ || !network_ || requested_.contains(url) || requested_.size() >= kMaxImagesPerPage) {
     if (!requested_.contains(url)) showAltText(name);
     return refused;
   }

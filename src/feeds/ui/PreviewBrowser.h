@@ -47,6 +47,8 @@ class PreviewBrowser : public QTextBrowser {
   void setLinkHandler(std::function<void(const QUrl&)> handler) { linkHandler_ = std::move(handler); }
   // What relative links and pictures of the next page are relative to (the item's own address).
   void setLinkBase(const QUrl& base) { linkBase_ = base; }
+  // Off: the next pages fetch no picture from the network at all.
+  void setRemotePictures(bool load) { remotePictures_ = load; }
 
   // "about:blank": an empty page.
   void Navigate(const QString& url);
@@ -93,6 +95,7 @@ class PreviewBrowser : public QTextBrowser {
   QHash<QNetworkReply*, QUrl> pending_;
   QSet<QUrl> requested_;
   qint64 pixelsUsed_ = 0;
+  bool remotePictures_ = true;
   quint64 generation_ = 0;
 };
 

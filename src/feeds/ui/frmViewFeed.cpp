@@ -384,6 +384,7 @@ void frmViewFeed::ShowItemPreview() {
   const QString pageFile = context_.paths.previewTmp();
   if (!util::WriteTextFile(pageFile, page, &context_.messages)) return;
   preview_->setLinkBase(QUrl(info.link));
+  preview_->setRemotePictures(context_.settings.remotePictures != 0);
   preview_->Navigate2(pageFile);
   // Saving a large store takes longer than showing the item: the read mark
   // is written once the preview is on screen, before any later command.

@@ -40,6 +40,10 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
     group->addButton(optClose_[i], i);
   }
 
+  auto* lblContent = heading("lblContent", QStringLiteral("Feed Content:"));
+  chkRemotePictures_ = new QCheckBox(QStringLiteral("Load remote pictures"), this);
+  chkRemotePictures_->setObjectName(QStringLiteral("chkRemotePictures"));
+
   const DialogButtons dialogButtons = makeDialogButtons(this);
   btnOK_ = dialogButtons.ok;
   btnCancel_ = dialogButtons.cancel;
@@ -52,6 +56,9 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
   layout->addWidget(lblClosing);
   layout->addWidget(optClose_[0]);
   layout->addWidget(optClose_[1]);
+  layout->addSpacing(10);
+  layout->addWidget(lblContent);
+  layout->addWidget(chkRemotePictures_);
   layout->addSpacing(12);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -70,6 +77,7 @@ void frmAppSettings::Form_Load() {
   chkStartup_->setChecked(s.startWithSystem == 1);
   optClose_[0]->setChecked(s.closeExits == 1);
   optClose_[1]->setChecked(s.closeMinimizes == 1);
+  chkRemotePictures_->setChecked(s.remotePictures != 0);
 }
 
 void frmAppSettings::btnOK_Click() {
@@ -77,6 +85,7 @@ void frmAppSettings::btnOK_Click() {
   s.startWithSystem = chkStartup_->isChecked() ? 1 : 0;
   s.closeExits = optClose_[0]->isChecked() ? 1 : 0;
   s.closeMinimizes = optClose_[1]->isChecked() ? 1 : 0;
+  s.remotePictures = chkRemotePictures_->isChecked() ? 1 : 0;
   if (!s.SaveAppSettings(true)) return;
   accept();
 }

@@ -19,6 +19,7 @@ class frmAppSettings : public QDialog {
   explicit frmAppSettings(AppContext& context, QWidget* parent = nullptr);
 
   QCheckBox* chkStartup() const { return chkStartup_; }
+  QCheckBox* chkRemotePictures() const { return chkRemotePictures_; }
   QRadioButton* optClose(int index) const { return optClose_[index]; }
   QPushButton* btnOK() const { return btnOK_; }
   QPushButton* btnCancel() const { return btnCancel_; }
@@ -31,6 +32,7 @@ class frmAppSettings : public QDialog {
 
   AppContext& context_;
   QCheckBox* chkStartup_;
+  QCheckBox* chkRemotePictures_;
   QRadioButton* optClose_[2];
   QPushButton* btnOK_;
   QPushButton* btnCancel_;

@@ -284,6 +284,27 @@ class HostileContentTest : public QObject {
     QVERIFY(request.header("referer").isEmpty());
   }
 
+  // With "Load remote pictures" off, opening an item asks no server for
+  // anything; the setting is kept with the application's.
+  void remotePicturesOffMakeNoRequest() {
+    TestHttpServer pictures;
+    pictures.route(QStringLiteral("*"), {.body = png(20, 20), .contentType = "image/png"});
+    Viewer v({{QStringLiteral("Quiet"), QStringLiteral("http://example.invalid/q"),
+               QStringLiteral("<p>quiet</p><img alt=\"harbour\" src=\"") +
+                   pictures.url(QStringLiteral("/pic.png")).toString() + QStringLiteral("\">")}});
+    QCOMPARE(v.context.settings.remotePictures, qint16(1));  // on unless the user turns it off
+    v.context.settings.remotePictures = 0;
+    QVERIFY(v.context.settings.SaveAppSettings(false).ok());
+    v.context.settings.remotePictures = 1;
+    v.context.settings.LoadAppSettings();
+    QCOMPARE(v.context.settings.remotePictures, qint16(0));
+
+    v.open(QStringLiteral("Quiet"));
+    QTRY_VERIFY(v.preview()->bodyInnerText().contains(QStringLiteral("[harbour]")));
+    QCOMPARE(v.preview()->pendingImages(), 0);
+    QCOMPARE(static_cast<int>(pictures.requests().size()), 0);
+  }
+
   // "View Online" hands the system web and mail addresses only, and mail
   // addresses without what a mail program would act on.
   void viewOnlineOpensOnlyWebAndMail() {
