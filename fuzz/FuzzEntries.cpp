@@ -10,11 +10,13 @@
 #include "feeds/FeedDecoder.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedValidation.h"
+#include "feeds/HtmlSanitizer.h"
 #include "feeds/ItemStore.h"
 #include "l10n/clsLanguages.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -186,6 +188,49 @@ void OpmlImport(const uint8_t* data, size_t size) {
   check(again.ok(), "an exported list does not import");
 }
 
+void HtmlSanitizing(const uint8_t* data, size_t size) {
+  // Item descriptions reach the sanitiser as decoded text.
+  const QString html = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  const HtmlSanitizer sanitizer;
+  const SanitizerLimits& limits = sanitizer.limits();
+  const SanitizedHtml out = sanitizer.sanitize(html, QUrl(QStringLiteral("https://127.0.0.1/item")));
+  check(!out.html.contains(QLatin1String("<script"), Qt::CaseInsensitive), "a script element survived");
+  check(!out.html.contains(QLatin1String("<style"), Qt::CaseInsensitive), "a style element survived");
+  // Values are escaped (no '"' or '>' inside one): splitting a tag's
+  // attributes at the quotes leaves names and values in turn.
+  static const QRegularExpression tag(QStringLiteral("<[a-z0-9]+((?: [a-z-]+=\"[^\"]*\")*)>"));
+  for (auto it = tag.globalMatch(out.html); it.hasNext();) {
+    const QStringList parts = it.next().captured(1).split(QLatin1Char('"'));
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+      check(!parts[i].trimmed().startsWith(QLatin1String("on")), "an event handler survived");
+      check(!parts[i].trimmed().startsWith(QLatin1String("style")), "a style attribute survived");
+    }
+  }
+  check(out.text.size() <= limits.maxTextChars, "the text is past its bound");
+  // Well formed and within the nesting bound: every tag the writer opened
+  // is closed, in order.
+  int depth = 0;
+  int elements = 0;
+  for (qsizetype i = out.html.indexOf(QLatin1Char('<')); i >= 0; i = out.html.indexOf(QLatin1Char('<'), i + 1)) {
+    const bool closing = out.html.at(i + 1) == QLatin1Char('/');
+    const QStringView rest = QStringView(out.html).mid(i + (closing ? 2 : 1));
+    const bool isVoid = rest.startsWith(QLatin1String("br>")) || rest.startsWith(QLatin1String("hr>")) ||
+                        rest.startsWith(QLatin1String("img "));
+    if (!closing) ++elements;
+    if (isVoid) continue;
+    depth += closing ? -1 : 1;
+    check(depth >= 0, "a tag was closed that was never opened");
+    check(depth <= limits.maxDepth, "the nesting is past its bound");
+  }
+  check(depth == 0, "a tag was left open");
+  check(elements <= limits.maxElements, "more elements than the bound");
+  // What the sanitiser wrote is already clean: a second pass keeps it.
+  if (!out.cut) {
+    const SanitizedHtml again = sanitizer.sanitize(out.html, QUrl(QStringLiteral("https://127.0.0.1/item")));
+    check(again.html == out.html, "sanitising the output again changed it");
+  }
+}
+
 const std::vector<Target>& Targets() {
   static const std::vector<Target> targets = {
       {"feed_parsing", FeedParsing},
@@ -194,6 +239,7 @@ const std::vector<Target>& Targets() {
       {"ini_reader", IniReader},
       {"localization_reader", LocalizationReader},
       {"opml_import", OpmlImport},
+      {"html_sanitizer", HtmlSanitizing},
   };
   return targets;
 }

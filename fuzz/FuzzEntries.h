@@ -17,6 +17,7 @@ void FeedsDbLoad(const uint8_t* data, size_t size);
 void IniReader(const uint8_t* data, size_t size);
 void LocalizationReader(const uint8_t* data, size_t size);
 void OpmlImport(const uint8_t* data, size_t size);
+void HtmlSanitizing(const uint8_t* data, size_t size);
 
 struct Target {
   const char* name;  // folder name under seeds and the regression corpus

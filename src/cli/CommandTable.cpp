@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConfigCommands.h"
 #include "cli/DiscoverCommands.h"
+#include "cli/ExportCommands.h"
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
 #include "cli/OpmlCommands.h"
@@ -42,6 +43,10 @@ const std::vector<CliCommand>& commandTable() {
        runDiscover},
       {QStringLiteral("items"), QStringLiteral("items ID"),
        QStringLiteral("Print the stored items of a feed as JSON lines, in store order."), runItems},
+      {QStringLiteral("export"), QStringLiteral("export FEED_ID ITEM_ID (--html FILE | --text FILE)"),
+       QStringLiteral("Export a stored item as the item menu does: a self-contained HTML document (sanitised, no "
+                      "scripts) or plain text; prints a JSON object naming the file."),
+       runExport},
       {QStringLiteral("check"), QStringLiteral("check [FEED_ID ...]"),
        QStringLiteral("Run the scheduled check over the schedule list (or the given feeds of feeds.fdb), logging to "
                       "schedule.log; prints a line per feed with new items."),

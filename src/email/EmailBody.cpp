@@ -1,5 +1,8 @@
 #include "email/EmailBody.h"
 
+#include "feeds/HtmlSanitizer.h"
+#include "feeds/LinkPolicy.h"
+
 #include <QStringList>
 
 #include <array>
@@ -45,13 +48,24 @@ QString EmailFooter(const QString& appName) {
   return footer.replace(QLatin1String("[[app]]"), escapeHtml(appName));
 }
 
+namespace {
+
+// The feed's HTML as the preview shows it: the mail reader of the recipient
+// gets no script, handler or tracking resource from the feed either.
+QString sanitizedDescription(const EmailBodyInput& input) {
+  const std::optional<QUrl> base = LinkPolicy::forOpening(input.link);
+  return HtmlSanitizer().sanitize(input.description, base ? *base : QUrl()).html;
+}
+
+}  // namespace
+
 QString BuildEmailBody(const QString& templateText, const EmailBodyInput& input, const QString& appName) {
   const std::array<std::pair<QString, QString>, 4> replacements{{
       {QStringLiteral("[[from_name]]"), escapeHtml(input.fromName)},
       {QStringLiteral("[[personal_message]]"), EmailPersonalMessageHtml(input.personalMessage)},
       {QStringLiteral("[[title]]"), escapeHtml(input.title)},
       {QStringLiteral("[[description]]"),
-       input.mode == EmailSendMode::FullDescription ? input.description : EmailLinkHtml(input.link)},
+       input.mode == EmailSendMode::FullDescription ? sanitizedDescription(input) : EmailLinkHtml(input.link)},
   }};
 
   QString body;

@@ -27,7 +27,7 @@ QString EmailFooter(const QString& appName);
 // and the disclaimer footer naming appName. The template is scanned once, so
 // a placeholder typed into a message or carried by a feed is left as text and
 // never expanded a second time. Plain-text values are HTML-escaped; the
-// description is HTML already and goes in as it is.
+// description goes in sanitised, as the preview shows it.
 QString BuildEmailBody(const QString& templateText, const EmailBodyInput& input, const QString& appName);
 
 // The item's title (on one line); "An Article from "<channel>"" for an item without one.

@@ -331,8 +331,27 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
   return true;
 }
 
+namespace {
+
+// Date keys compared as numbers of any length.
+bool keyLaterThan(const QString& key, const QString& bound) {
+  const auto digits = [](const QString& text) {
+    qsizetype first = 0;
+    while (first < text.size() - 1 && text.at(first) == QLatin1Char('0')) ++first;
+    return QStringView(text).mid(first);
+  };
+  const QStringView a = digits(key.trimmed());
+  const QStringView b = digits(bound);
+  return a.size() != b.size() ? a.size() > b.size() : a.compare(b) > 0;
+}
+
+}  // namespace
+
 MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& latestId,
-                                     const CacheValidators* validators) const {
+                                     const CacheValidators* validators, const QDateTime& downloadTime) const {
+  const QDateTime utc = downloadTime.toUTC();
+  const QString now = utc.toString(QStringLiteral("yyyyMMddHHmmss"));
+  const QString bound = utc.addDays(1).toString(QStringLiteral("yyyyMMddHHmmss"));
   const StoreLock lock(path_);
   MergeResult result;
   result.latestId = latestId;
@@ -348,6 +367,7 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
     }
   }
   const QString startId = result.latestId;
+  if (!isBlankLatest(result.latestId) && keyLaterThan(result.latestId, bound)) result.latestId.clear();
 
   // Ids already stored, wanted only while the latest id is blank.
   std::optional<QSet<QString>> known;
@@ -365,7 +385,13 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
 
   for (auto it = parsed.rbegin(); it != parsed.rend(); ++it) {
     const bool blank = isBlankLatest(result.latestId);
-    if (!IsNewerThanLatest(DateKey(*it), result.latestId)) continue;
+    QString key = DateKey(*it);
+    if (!isBlankLatest(key) && keyLaterThan(key, bound)) {
+      // Its key moves with the clock: stored once, it is known by its id.
+      if (!it->id.isEmpty() && knownIds().contains(it->id)) continue;
+      key = now;
+    }
+    if (!IsNewerThanLatest(key, result.latestId)) continue;
     if (blank && !it->id.isEmpty()) {
       // An undated (or first) item already in the store is known, not new.
       if (knownIds().contains(it->id)) continue;

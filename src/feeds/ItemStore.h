@@ -3,6 +3,7 @@
 #include "feeds/FeedItem.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -96,8 +97,15 @@ class ItemStore {
   // an item whose non-empty id is already stored is not stored again. When
   // validators is given they are stored as well (the file is then written even
   // without new items).
+  //
+  // A date key later than downloadTime plus a day (time zones) counts as
+  // downloadTime for the latest id, so one item dated in the far future does
+  // not hide every later item; the item keeps its own date. A stored latest
+  // id past that bound is treated as blank, which heals stores it already
+  // stopped.
   MergeResult MergeNewItems(const FeedItems& parsed, const QString& latestId,
-                            const CacheValidators* validators = nullptr) const;
+                            const CacheValidators* validators = nullptr,
+                            const QDateTime& downloadTime = QDateTime::currentDateTimeUtc()) const;
 
   CacheValidators ReadCacheValidators() const;
   bool WriteCacheValidators(const CacheValidators& validators) const;

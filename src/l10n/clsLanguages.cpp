@@ -304,6 +304,9 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       {QStringLiteral("MSG_WND_CHOOSELANGUAGE"), QStringLiteral("Choose Language Here")},
       {QStringLiteral("MSG_WND_CLOSETASKBAR"),
        QStringLiteral("This desktop has no System Tray: Keep Running minimizes the window to the task bar.")},
+      // After an item's text where a page's bounds cut it short.
+      {QStringLiteral("MSG_SEC_CUT"), QStringLiteral("This item is longer than a page can show; the rest is cut off "
+                                                     "here and kept with the stored item.")},
   };
   return messages;
 }

@@ -174,7 +174,7 @@ Status mSettings::SaveAppSettings(bool showMessage) {
   mINI ini;
   ini.SetINIFile(configFile_, kBufferSize);
   const std::pair<const char*, qint16> values[] = {
-      {"autos", startWithSystem}, {"close", closeExits}, {"mins", closeMinimizes}};
+      {"autos", startWithSystem}, {"close", closeExits}, {"mins", closeMinimizes}, {"pics", remotePictures}};
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
@@ -242,6 +242,7 @@ void mSettings::LoadProxySettings() {
   const int port = readText(ini, kProxy, QStringLiteral("port"), {}).trimmed().toInt(&number);
   proxy.port = number && port > 0 && port < 65536 ? port : 0;
   proxy.user = readText(ini, kProxy, QStringLiteral("user"), {});
+  remotePictures = readInt16(ini, kApp, QStringLiteral("pics"), 1);
 }
 
 bool mSettings::GetConfirmClose() {

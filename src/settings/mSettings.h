@@ -66,6 +66,9 @@ class mSettings {
   // Section "proxy": "mode" (0 system, 1 HTTP, 2 SOCKS5), "host", "port",
   // "user". A file without the section uses the system's proxy.
   ProxyConfig proxy;
+  // pics: pictures of feed items are fetched from their servers; with 0 an
+  // opened item makes no request at all (its pictures show their alt text).
+  qint16 remotePictures = 1;
 
   // Section "schdl".
   qint16 schedulerEnabled = 0;        // ena

@@ -74,6 +74,18 @@ TEST(EmailBody, TitleAndNameAreEscapedDescriptionIsNot) {
                   .startsWith("Tom &amp; Jerry/A &lt;b&gt;bold&lt;/b&gt; claim/<em>kept</em>\r\n"));
 }
 
+// The recipient's mail reader gets the feed's HTML as the preview shows it.
+TEST(EmailBody, DescriptionIsSanitised) {
+  EmailBodyInput input;
+  input.link = "https://news.invalid/item";
+  input.description =
+      "<p onclick=\"x()\">story</p><script>steal()</script><img src=\"/pixel.gif\" style=\"x\">"
+      "<a href=\"javascript:alert(1)\">j</a>";
+  EXPECT_TRUE(bodyOf("[[description]]", input)
+                  .startsWith("<p>story</p><img src=\"https://news.invalid/pixel.gif\"><a>j</a>\r\n"))
+      << bodyOf("[[description]]", input).toStdString();
+}
+
 // The subject names the item; only an item without a title falls back to the feed.
 TEST(EmailBody, DefaultSubjectNamesTheItem) {
   EXPECT_EQ(DefaultEmailSubject("Daily", "Storm  warning\nfor the coast"), "Storm warning for the coast");

@@ -22,6 +22,9 @@ QMessageBox::Icon toQt(MessageIcon icon) {
 int run(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
   QMessageBox box(toQt(icon), title, text, buttons, parent ? parent : QApplication::activeWindow());
+  // Texts carry names from feeds and lists (categories, titles): they are
+  // shown as they are, never guessed to be markup.
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(defaultButton);
   return box.exec();
 }

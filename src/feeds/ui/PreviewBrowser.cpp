@@ -1,7 +1,10 @@
 #include "feeds/ui/PreviewBrowser.h"
 
+#include "core/AppIdentity.h"
+#include "feeds/LinkPolicy.h"
 #include "feeds/ui/PreviewPage.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -10,6 +13,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextFrameFormat>
@@ -27,13 +32,10 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent) {
       scrollToAnchor(link.fragment());
       return;
     }
-    const QUrl url = link.isRelative() ? linkBase_.resolved(link) : link;
     // Only web and mail addresses leave the program: a page from a feed
     // never gets to open a file on this machine.
-    const QString scheme = url.scheme().toLower();
-    const bool web =
-        scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto");
-    if (linkHandler_ && web) linkHandler_(url);
+    const std::optional<QUrl> url = LinkPolicy::forOpening(link.isRelative() ? linkBase_.resolved(link) : link);
+    if (linkHandler_ && url) linkHandler_(*url);
   });
 }
 
@@ -51,7 +53,9 @@ bool PreviewBrowser::Navigate2(const QString& filePath) {
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QString html = QString::fromUtf8(file.readAll());
   file.close();
-  show(html, QUrl::fromLocalFile(QFileInfo(filePath).absolutePath() + QLatin1Char('/')));
+  // The page's relative addresses are the item's, never the folder the page
+  // file happens to be written to.
+  show(html, LinkPolicy::isRemotePicture(linkBase_) ? linkBase_ : QUrl());
   emit navigationCompleted(filePath);
   return true;
 }
@@ -60,6 +64,7 @@ void PreviewBrowser::show(const QString& html, const QUrl& base) {
   cancelImages();
   ++generation_;
   requested_.clear();
+  pixelsUsed_ = 0;
   source_ = html;
   document()->clear();
   document()->setBaseUrl(base);
@@ -72,19 +77,46 @@ QString PreviewBrowser::bodyInnerText() const { return source_.isEmpty() ? QStri
 QString PreviewBrowser::bodyInnerHtml() const { return PreviewPage::bodyInnerHtml(source_); }
 
 QVariant PreviewBrowser::loadResource(int type, const QUrl& name) {
+  // Whatever is refused is answered with an empty resource rather than
+  // nothing: the text document would otherwise read a local file or decode
+  // an inline address itself, and the picture handler would load a missing
+  // picture from a local path. A picture still on its way stands in as a
+  // transparent pixel until it arrives.
   if (type != QTextDocument::ImageResource) {
     // Style sheets and other documents of a page are never fetched.
-    return {};
+    return QByteArray();
   }
+  static const QImage placeholder = [] {
+    QImage pixel(1, 1, QImage::Format_ARGB32);
+    pixel.fill(Qt::transparent);
+    return pixel;
+  }();
+  const QVariant refused = placeholder;
   const QUrl url = name.isRelative() ? linkBase_.resolved(name) : name;
-  const QString scheme = url.scheme().toLower();
-  if (scheme == QLatin1String("data")) return QTextBrowser::loadResource(type, name);
-  if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) return {};
-  if (!network_ || requested_.contains(url) || requested_.size() >= kMaxImagesPerPage) return {};
+  if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0) {
+    const QVariant picture = inlinePicture(name);
+    if (picture.isValid()) return picture;
+    showAltText(name);
+    return refused;
+  }
+  if (!LinkPolicy::isRemotePicture(url)) return refused;
+  if (!remotePictures_ || !network_ || requested_.contains(url) || requested_.size() >= kMaxImagesPerPage) {
+    if (!requested_.contains(url)) showAltText(name);
+    return refused;
+  }
   requested_.insert(url);
   QNetworkRequest request(url);
   request.setTransferTimeout(kImageTimeoutMs);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+  // The sender of a picture learns no more than that the program asked: no
+  // cookies, no page it was asked from, the program's own name.
+  static const QByteArray agent = [] {
+    const AppIdentity identity;
+    return (identity.programName + QLatin1Char('/') + identity.version).toUtf8();
+  }();
+  request.setHeader(QNetworkRequest::UserAgentHeader, agent);
+  request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+  request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
   QNetworkReply* reply = network_->get(request);
   pending_.insert(reply, name);
   const quint64 generation = generation_;
@@ -96,20 +128,96 @@ QVariant PreviewBrowser::loadResource(int type, const QUrl& name) {
     reply->deleteLater();
     if (generation == generation_) imageArrived(reply, name);
   });
-  return {};
+  return refused;
+}
+
+QVariant PreviewBrowser::inlinePicture(const QUrl& name) {
+  const QString address = name.toString(QUrl::FullyEncoded);
+  if (address.size() > kMaxInlineImageChars) return {};
+  const qsizetype comma = address.indexOf(QLatin1Char(','));
+  if (comma < 0) return {};
+  const QString header = address.left(comma).toLower();
+  if (!header.startsWith(QLatin1String("data:image/"))) return {};
+  const QByteArray payload = QByteArray::fromPercentEncoding(address.mid(comma + 1).toLatin1());
+  const QByteArray bytes = header.endsWith(QLatin1String(";base64")) ? QByteArray::fromBase64(payload) : payload;
+  const QImage image = decodePicture(bytes);
+  if (image.isNull()) return {};
+  return image;
+}
+
+QImage PreviewBrowser::decodePicture(const QByteArray& bytes) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  if (!size.isValid() || size.isEmpty()) return {};
+  if (qint64(size.width()) * size.height() > kMaxSourcePixels) return {};
+  QSize shown = size;
+  const int room = qMax(64, qMin(viewport()->width(), kReadingWidth) - 90);
+  if (size.width() > room) {
+    shown = QSize(room, qMax(1, static_cast<int>(qint64(size.height()) * room / size.width())));
+    reader.setScaledSize(shown);
+  }
+  // Decided before decoding: a picture that does not fit the page's budget
+  // costs nothing.
+  const qint64 pixels = qint64(shown.width()) * shown.height();
+  if (pixelsUsed_ + pixels > kPagePixelBudget) return {};
+  const QImage image = reader.read();
+  if (image.isNull()) return {};
+  pixelsUsed_ += qint64(image.width()) * image.height();
+  return image;
 }
 
 void PreviewBrowser::imageArrived(QNetworkReply* reply, const QUrl& name) {
   if (reply->error() != QNetworkReply::NoError) return;
   const QByteArray bytes = reply->read(kMaxImageBytes + 1);
-  if (bytes.size() > kMaxImageBytes) return;
-  QImage image;
-  if (!image.loadFromData(bytes)) return;
-  const int room = qMin(viewport()->width(), kReadingWidth) - 90;
-  if (room > 64 && image.width() > room) image = image.scaledToWidth(room, Qt::SmoothTransformation);
+  const QImage image = bytes.size() > kMaxImageBytes ? QImage() : decodePicture(bytes);
+  if (image.isNull()) {
+    replaceWithAltText(name);
+    return;
+  }
   document()->addResource(QTextDocument::ImageResource, name, image);
   // The picture changes the layout around it.
   document()->markContentsDirty(0, document()->characterCount());
+}
+
+void PreviewBrowser::showAltText(const QUrl& name) {
+  const quint64 generation = generation_;
+  QMetaObject::invokeMethod(
+      this,
+      [this, name, generation] {
+        if (generation == generation_) replaceWithAltText(name);
+      },
+      Qt::QueuedConnection);
+}
+
+void PreviewBrowser::replaceWithAltText(const QUrl& name) {
+  QTextDocument* doc = document();
+  const QUrl base = doc->baseUrl();
+  // Each replacement changes the block under the walk: it starts again
+  // until no picture of that address is left.
+  for (bool replaced = true; replaced;) {
+    replaced = false;
+    for (QTextBlock block = doc->begin(); block.isValid() && !replaced; block = block.next()) {
+      for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid() || !fragment.charFormat().isImageFormat()) continue;
+        const QTextImageFormat format = fragment.charFormat().toImageFormat();
+        if (base.resolved(QUrl(format.name())) != name && QUrl(format.name()) != name) continue;
+        QString alt = format.property(QTextFormat::ImageAltText).toString();
+        if (alt.isEmpty()) alt = format.property(QTextFormat::ImageTitle).toString();
+        QTextCursor cursor(doc);
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        QTextCharFormat plain;
+        plain.setFontItalic(true);
+        cursor.insertText(alt.isEmpty() ? QString() : QLatin1Char('[') + alt + QLatin1Char(']'), plain);
+        replaced = true;
+        break;
+      }
+    }
+  }
 }
 
 void PreviewBrowser::cancelImages() {

@@ -1,20 +1,58 @@
 #include "feeds/ui/PreviewPage.h"
 
+#include "feeds/HtmlSanitizer.h"
+#include "feeds/LinkPolicy.h"
+
 #include <QRegularExpression>
 #include <QTextDocument>
 
+#include <array>
+#include <utility>
+
 namespace tidewell {
 
-QString PreviewPage::fill(const QString& templateText, const FeedItem& item, const QString& appName) {
-  QString description = item.description;
+QString PreviewPage::fill(const QString& templateText, const FeedItem& item, const QString& appName,
+                          const QString& cutNote) {
+  const std::optional<QUrl> link = LinkPolicy::forOpening(item.media.isEmpty() ? item.link : item.media);
+  const std::optional<QUrl> base = LinkPolicy::forOpening(item.link);
+  const SanitizedHtml body = HtmlSanitizer().sanitize(item.description, base ? *base : QUrl());
+  QString description = body.html;
+  if (body.cut && !cutNote.isEmpty()) {
+    description += QStringLiteral("\n<p><i>") + cutNote.toHtmlEscaped() + QStringLiteral("</i></p>");
+  }
   description.replace(QChar(10), QStringLiteral("\r\n"));
-  QString page = templateText;
-  page.replace(QStringLiteral("[[title]]"), item.title);
-  page.replace(QStringLiteral("[[link]]"), item.media.isEmpty() ? item.link : item.media);
-  page.replace(QStringLiteral("[[app]]"), appName);
-  page.replace(QStringLiteral("[[desc]]"), description);
-  page.replace(QStringLiteral("[[date]]"), item.day + QLatin1Char(' ') + item.month + QLatin1Char(' ') + item.year);
-  page.replace(QStringLiteral("[[time]]"), item.time);
+
+  const std::array<std::pair<QLatin1String, QString>, 6> values = {{
+      {QLatin1String("[[title]]"), item.title.toHtmlEscaped()},
+      {QLatin1String("[[link]]"), link ? link->toString(QUrl::FullyEncoded).toHtmlEscaped() : QString()},
+      {QLatin1String("[[app]]"), appName.toHtmlEscaped()},
+      {QLatin1String("[[desc]]"), description},
+      {QLatin1String("[[date]]"),
+       (item.day + QLatin1Char(' ') + item.month + QLatin1Char(' ') + item.year).toHtmlEscaped()},
+      {QLatin1String("[[time]]"), item.time.toHtmlEscaped()},
+  }};
+  QString page;
+  page.reserve(templateText.size() + description.size() + 256);
+  qsizetype from = 0;
+  while (from < templateText.size()) {
+    const qsizetype at = templateText.indexOf(QLatin1String("[["), from);
+    if (at < 0) break;
+    bool matched = false;
+    for (const auto& [placeholder, value] : values) {
+      if (QStringView(templateText).mid(at).startsWith(placeholder)) {
+        page += QStringView(templateText).mid(from, at - from);
+        page += value;
+        from = at + placeholder.size();
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) {
+      page += QStringView(templateText).mid(from, at + 1 - from);
+      from = at + 1;
+    }
+  }
+  page += QStringView(templateText).mid(from);
   return page;
 }
 

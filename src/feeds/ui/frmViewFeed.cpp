@@ -7,6 +7,8 @@
 #include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedParser.h"
+#include "feeds/ItemExport.h"
+#include "feeds/LinkPolicy.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
@@ -404,7 +406,8 @@ std::optional<QString> frmViewFeed::pageOfRow(QTreeWidgetItem* row, FeedItem& in
   localized.replace(QStringLiteral(">Open original<"),
                     QLatin1Char('>') + text("MSG_WND_OPENORIGINAL") + QLatin1Char('<'));
   localized.replace(QStringLiteral(">Shown by "), QLatin1Char('>') + text("MSG_WND_SHOWNBY"));
-  return PreviewPage::fill(localized, info, context_.identity.programName);
+  return PreviewPage::fill(localized, info, context_.identity.programName,
+                           context_.languages.getMessages(QStringLiteral("MSG_SEC_CUT")));
 }
 
 void frmViewFeed::ShowItemPreview() {
@@ -420,6 +423,7 @@ void frmViewFeed::ShowItemPreview() {
   const QString pageFile = context_.paths.previewTmp();
   if (!util::WriteTextFile(pageFile, *page, &context_.messages)) return;
   preview_->setLinkBase(QUrl(info.link));
+  preview_->setRemotePictures(context_.settings.remotePictures != 0);
   preview_->Navigate2(pageFile);
   // Saving a large store takes longer than showing the item: the read mark
   // is written once the preview is on screen, before any later command.
@@ -442,8 +446,9 @@ void frmViewFeed::HandlePopupMenu(const QString& action) {
     sendSelectedByEmail();
   } else if (action == QLatin1String("online")) {
     if (QTreeWidgetItem* row = selectedRow()) {
-      const QString link = row->data(ColTitle, TagRole).toString();
-      if (!util::IsBlank(link)) host_.openUrl(link);
+      // A feed's link reaches the system's opener only as a web or mail address.
+      const std::optional<QUrl> link = LinkPolicy::forOpening(row->data(ColTitle, TagRole).toString());
+      if (link) host_.openUrl(link->toString(QUrl::FullyEncoded));
     }
   }
 }
@@ -468,27 +473,26 @@ void frmViewFeed::deleteSelected() {
 void frmViewFeed::exportPreview(bool html) {
   // The item the menu was opened on, which need not be the one previewed;
   // without a row, what the preview shows.
-  QString page = preview_->pageSource();
-  QString title;
+  FeedItem shown = preview_->isBlank() ? FeedItem() : currentItem_;
   if (QTreeWidgetItem* row = selectedRow()) {
     FeedItem info;
-    const std::optional<QString> filled = pageOfRow(row, info);
-    if (!filled) return;
-    page = *filled;
-    title = info.title;
+    if (!pageOfRow(row, info)) return;
+    shown = info;
   }
   const QString extension = html ? QStringLiteral("html") : QStringLiteral("txt");
   QString folder = context_.userStore.userValue(kSettings, kExportFolderKey, QString());
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   const QString path = context_.messages.saveFileName(
-      QStringLiteral("Save As ..."), QDir(folder).filePath(SuggestExportFileName(title, extension)),
+      QStringLiteral("Save As ..."), QDir(folder).filePath(SuggestExportFileName(shown.title, extension)),
       html ? QStringLiteral("HTML Files (*.htm *.html)") : QStringLiteral("Text Files (*.txt)"));
   if (util::IsBlank(path)) return;
   QString target = path;
   if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + extension;
-  const QString text = page.isEmpty() ? QString()
-                       : html         ? PreviewPage::bodyInnerHtml(page)
-                                      : PreviewPage::plainText(page);
+  // Built again from the item as the command line builds it: a document of
+  // its own, sanitised and escaped; the text has no placeholder for pictures.
+  const QString note = context_.languages.getMessages(QStringLiteral("MSG_SEC_CUT"));
+  QString text = html ? ItemExport::Html(shown, context_.identity.programName, note) : ItemExport::Text(shown, note);
+  if (!html) text.remove(QChar(0xFFFC));
   if (!util::WriteTextFile(target, text)) {
     reportRuntimeError(context_.messages, QStringLiteral("HandlePopupMenu"), 3,
                        QStringLiteral("Cannot write the file ") + target);

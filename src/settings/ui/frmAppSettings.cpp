@@ -85,6 +85,9 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
     for (QLineEdit* edit : {txtProxyHost_, txtProxyPort_, txtProxyUser_}) edit->setEnabled(manual);
   };
   connect(proxyGroup, &QButtonGroup::idToggled, this, enableFields);
+  auto* lblContent = heading("lblContent", QStringLiteral("Feed Content:"));
+  chkRemotePictures_ = new QCheckBox(QStringLiteral("Load remote pictures"), this);
+  chkRemotePictures_->setObjectName(QStringLiteral("chkRemotePictures"));
 
   const DialogButtons dialogButtons = makeDialogButtons(this);
   btnOK_ = dialogButtons.ok;
@@ -105,6 +108,8 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
   layout->addWidget(lblProxy);
   for (QRadioButton* option : optProxy_) layout->addWidget(option);
   layout->addLayout(proxyFields);
+  layout->addWidget(lblContent);
+  layout->addWidget(chkRemotePictures_);
   layout->addSpacing(12);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -130,6 +135,7 @@ void frmAppSettings::Form_Load() {
   txtProxyPort_->setText(s.proxy.port > 0 ? QString::number(s.proxy.port) : QString());
   txtProxyUser_->setText(s.proxy.user);
   for (QLineEdit* edit : {txtProxyHost_, txtProxyPort_, txtProxyUser_}) edit->setEnabled(!optProxy_[0]->isChecked());
+  chkRemotePictures_->setChecked(s.remotePictures != 0);
 }
 
 void frmAppSettings::btnOK_Click() {
@@ -146,6 +152,7 @@ void frmAppSettings::btnOK_Click() {
   s.proxy.user = txtProxyUser_->text();
   if (!s.SaveProxySettings()) return;
   NetworkProxy::apply(s.proxy);
+  s.remotePictures = chkRemotePictures_->isChecked() ? 1 : 0;
   if (!s.SaveAppSettings(true)) return;
   accept();
 }

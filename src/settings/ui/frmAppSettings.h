@@ -22,6 +22,7 @@ class frmAppSettings : public QDialog {
   explicit frmAppSettings(AppContext& context, QWidget* parent = nullptr);
 
   QCheckBox* chkStartup() const { return chkStartup_; }
+  QCheckBox* chkRemotePictures() const { return chkRemotePictures_; }
   QRadioButton* optClose(int index) const { return optClose_[index]; }
   QCheckBox* chkPopup() const { return chkPopup_; }
   QRadioButton* optProxy(int index) const { return optProxy_[index]; }
@@ -39,6 +40,7 @@ class frmAppSettings : public QDialog {
 
   AppContext& context_;
   QCheckBox* chkStartup_;
+  QCheckBox* chkRemotePictures_;
   QRadioButton* optClose_[2];
   QCheckBox* chkPopup_;
   QRadioButton* optProxy_[3];

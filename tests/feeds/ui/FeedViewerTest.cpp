@@ -314,9 +314,12 @@ class FeedViewerTest : public QObject {
     QFile htmlFile(html);
     QVERIFY(htmlFile.open(QIODevice::ReadOnly));
     const QString htmlText = QString::fromUtf8(htmlFile.readAll());
+    // A document of its own: the item's sanitised body in a page that says
+    // its encoding and lets nothing run.
     QVERIFY(htmlText.contains(QStringLiteral("<p>third body</p>")));
-    QVERIFY(!htmlText.contains(QStringLiteral("<body")));
-    QVERIFY(!htmlText.contains(QStringLiteral("<head")));
+    QVERIFY(htmlText.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(htmlText.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    QVERIFY(htmlText.contains(QStringLiteral("Content-Security-Policy")));
 
     const QString txt = out.filePath(QStringLiteral("item.txt"));
     h.messages.answerSaveFile(txt);
@@ -483,7 +486,8 @@ class FeedViewerTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(h.viewer->ucPreview()->pendingImages(), 0, 10000);
     QTextDocument* document = h.viewer->ucPreview()->document();
     QCOMPARE(document->resource(QTextDocument::ImageResource, QUrl(pic)).value<QImage>().size(), QSize(40, 30));
-    QVERIFY(document->resource(QTextDocument::ImageResource, QUrl(huge)).isNull());
+    // The one past the cap is never decoded (what stands in for it is no picture).
+    QVERIFY(document->resource(QTextDocument::ImageResource, QUrl(huge)).value<QImage>().width() <= 1);
   }
 
   void templatePlaceholders_data() {
@@ -505,7 +509,8 @@ class FeedViewerTest : public QObject {
     QFETCH(QString, expected);
     FeedItem item;
     item.title = QTest::currentDataTag() == QByteArray("value holding a later placeholder") ? "[[app]]" : "T";
-    if (item.title == "[[app]]") expected = "Tidewell";
+    // A placeholder inside a value is text: the template is filled in one pass.
+    if (item.title == "[[app]]") expected = "[[app]]";
     item.link = "http://l";
     item.media = media;
     item.description = "a\nb";
