@@ -12,6 +12,7 @@
 #include "feeds/ItemStore.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <cstdio>
 #include <utility>
@@ -70,9 +71,13 @@ bool readInput(const QString& name, QByteArray& bytes) {
 int runParse(AppContext&, const QStringList& args) {
   QString type = QStringLiteral("auto");
   QString fileName;
+  QUrl base;
   for (qsizetype i = 0; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--type") && i + 1 < args.size()) {
       type = args[++i];
+    } else if (args[i] == QLatin1String("--base") && i + 1 < args.size()) {
+      base = QUrl(args[++i].trimmed());
+      if (!base.isValid() || base.isRelative()) return usageError(QStringLiteral("parse"));
     } else if (args[i].startsWith(QLatin1String("--")) || !fileName.isEmpty()) {
       return usageError(QStringLiteral("parse"));
     } else {
@@ -95,7 +100,8 @@ int runParse(AppContext&, const QStringList& args) {
     const FeedDetection detection = DetectFeedType(bytes);
     if (detection.ok() && detection.type == 1) format = FeedFormat::Atom;
   }
-  const ParseResult result = format == FeedFormat::Atom ? ParseAtomItems(bytes) : ParseRssItems(bytes);
+  const ParseResult result =
+      format == FeedFormat::Atom ? ParseAtomItems(bytes, {}, base) : ParseRssItems(bytes, {}, base);
   if (!result.ok()) {
     printErr(ParseFailureText(format, result.failure));
     return kExitFailed;
@@ -109,6 +115,7 @@ int runParse(AppContext&, const QStringList& args) {
                      {"year", item.year},
                      {"time", item.time},
                      {"description", item.description},
+                     {"content", item.content},
                      {"media", item.media},
                      {"id", item.id},
                      {"datekey", DateKey(item)}})

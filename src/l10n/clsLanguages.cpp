@@ -113,6 +113,11 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       // Shown after a new localization file was fetched; an empty box would tell the user nothing.
       {QStringLiteral("MSG_DOWNLOADED"),
        QStringLiteral("The latest language file was downloaded. Choose your language from the list.")},
+      // Saving a podcast's enclosure: the box titles and texts.
+      {QStringLiteral("MSG_ART_DOWNLOAD"), QStringLiteral("Download enclosure")},
+      {QStringLiteral("MSG_ART_DOWNLOADING"), QStringLiteral("Downloading the enclosure ...")},
+      {QStringLiteral("MSG_ART_SAVED"), QStringLiteral("The enclosure was saved to ")},
+      {QStringLiteral("MSG_ART_FAILED"), QStringLiteral("The enclosure could not be saved: ")},
   };
   return messages;
 }

@@ -5,7 +5,7 @@
 namespace tidewell {
 
 QString PreviewPage::fill(const QString& templateText, const FeedItem& item, const QString& appName) {
-  QString description = item.description;
+  QString description = item.body();
   description.replace(QChar(10), QStringLiteral("\r\n"));
   QString page = templateText;
   page.replace(QStringLiteral("[[title]]"), item.title);

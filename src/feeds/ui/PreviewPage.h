@@ -11,7 +11,7 @@ namespace tidewell {
 class PreviewPage {
  public:
   // Replaces, in this order and every occurrence each, "[[title]]", "[[link]]"
-  // (the media URL, else the link), "[[app]]", "[[desc]]" (line feeds as CR LF),
+  // (the media URL, else the link), "[[app]]", "[[desc]]" (the body, line feeds as CR LF),
   // "[[date]]" ("07 Sep 2002") and "[[time]]". Values go in as they are: a
   // description's HTML renders as HTML.
   static QString fill(const QString& templateText, const FeedItem& item, const QString& appName);
