@@ -14,11 +14,12 @@ struct ItemRef;
 // stands, without building and printing the whole document, and the file is
 // saved atomically as every store save is.
 //
-// It only takes files laid out as this program writes them: UTF-8, starting
-// with <data><items>, ending with </data>, without comments, CDATA or
+// It only takes files laid out as this program writes them: starting with
+// <data><items>, ending with </data>, without comments, CDATA or
 // processing instructions (so every "<" starts a tag), the item's id as its
 // first attribute and status as its second. Anything else is left to the
-// document path, which also reports damaged files.
+// document path, which also reports damaged files. Only ASCII bytes of the
+// status value change, so the file's encoding stays whatever it was.
 class StoreStatusPatch {
  public:
   enum class Outcome {
