@@ -131,6 +131,13 @@ void EnclosureDownload::onFinished() {
     fail(QStringLiteral("The server answered %1.").arg(status));
     return;
   }
+  // A connection dropped mid-body can end without an error: the announced
+  // length tells a whole file from a cut one.
+  const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
+  if (length.isValid() && length.toLongLong() != received_) {
+    fail(QStringLiteral("The download ended after %1 of %2 bytes.").arg(received_).arg(length.toLongLong()));
+    return;
+  }
   QNetworkReply* reply = reply_;
   reply_ = nullptr;
   reply->deleteLater();
