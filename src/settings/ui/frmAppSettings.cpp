@@ -6,10 +6,12 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tidewell {
@@ -40,6 +42,28 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
     group->addButton(optClose_[i], i);
   }
 
+  // Starred items are always kept; nothing is removed until a limit is set.
+  auto* lblKeep = heading("lblKeep", QStringLiteral("Stored Items of every Feed:"));
+  spnKeepItems_ = new QSpinBox(this);
+  spnKeepItems_->setObjectName(QStringLiteral("spnKeepItems"));
+  spnKeepItems_->setRange(0, 1000000);
+  auto* lblKeepItems = new QLabel(QStringLiteral("Newest items (0 = all)"), this);
+  lblKeepItems->setObjectName(QStringLiteral("lblKeepItems"));
+  spnKeepDays_ = new QSpinBox(this);
+  spnKeepDays_->setObjectName(QStringLiteral("spnKeepDays"));
+  spnKeepDays_->setRange(0, 36500);
+  auto* lblKeepDays = new QLabel(QStringLiteral("Days at most (0 = any age)"), this);
+  lblKeepDays->setObjectName(QStringLiteral("lblKeepDays"));
+  chkKeepUnread_ = new QCheckBox(QStringLiteral("Remove unread items too"), this);
+  chkKeepUnread_->setObjectName(QStringLiteral("chkKeepUnread"));
+  auto* keep = new QGridLayout;
+  keep->addWidget(spnKeepItems_, 0, 0);
+  keep->addWidget(lblKeepItems, 0, 1);
+  keep->addWidget(spnKeepDays_, 1, 0);
+  keep->addWidget(lblKeepDays, 1, 1);
+  keep->addWidget(chkKeepUnread_, 2, 0, 1, 2);
+  keep->setColumnStretch(1, 1);
+
   const DialogButtons dialogButtons = makeDialogButtons(this);
   btnOK_ = dialogButtons.ok;
   btnCancel_ = dialogButtons.cancel;
@@ -52,6 +76,9 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
   layout->addWidget(lblClosing);
   layout->addWidget(optClose_[0]);
   layout->addWidget(optClose_[1]);
+  layout->addSpacing(10);
+  layout->addWidget(lblKeep);
+  layout->addLayout(keep);
   layout->addSpacing(12);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -70,6 +97,10 @@ void frmAppSettings::Form_Load() {
   chkStartup_->setChecked(s.startWithSystem == 1);
   optClose_[0]->setChecked(s.closeExits == 1);
   optClose_[1]->setChecked(s.closeMinimizes == 1);
+  s.LoadRetentionSettings();
+  spnKeepItems_->setValue(s.retentionKeep);
+  spnKeepDays_->setValue(s.retentionDays);
+  chkKeepUnread_->setChecked(s.retentionIncludeUnread);
 }
 
 void frmAppSettings::btnOK_Click() {
@@ -77,6 +108,10 @@ void frmAppSettings::btnOK_Click() {
   s.startWithSystem = chkStartup_->isChecked() ? 1 : 0;
   s.closeExits = optClose_[0]->isChecked() ? 1 : 0;
   s.closeMinimizes = optClose_[1]->isChecked() ? 1 : 0;
+  s.retentionKeep = spnKeepItems_->value();
+  s.retentionDays = spnKeepDays_->value();
+  s.retentionIncludeUnread = chkKeepUnread_->isChecked();
+  if (!s.SaveRetentionSettings()) return;
   if (!s.SaveAppSettings(true)) return;
   accept();
 }
