@@ -39,6 +39,10 @@ const std::vector<CliCommand>& commandTable() {
        runAddFeed},
       {QStringLiteral("items"), QStringLiteral("items ID"),
        QStringLiteral("Print the stored items of a feed as JSON lines, in store order."), runItems},
+      {QStringLiteral("download-enclosure"), QStringLiteral("download-enclosure FEED_ID ITEM_ID FILE"),
+       QStringLiteral("Save a stored item's enclosure (a podcast episode) to FILE, whole or not at all, within the "
+                      "free disk space; prints the file and its size as JSON."),
+       runDownloadEnclosure},
       {QStringLiteral("check"), QStringLiteral("check [FEED_ID ...]"),
        QStringLiteral("Run the scheduled check over the schedule list (or the given feeds of feeds.fdb), logging to "
                       "schedule.log; prints a line per feed with new items."),

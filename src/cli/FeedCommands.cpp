@@ -6,12 +6,15 @@
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
+#include "feeds/EnclosureDownload.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedValidation.h"
 #include "feeds/ItemStore.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <cstdio>
@@ -193,6 +196,43 @@ int runItems(AppContext& context, const QStringList& args) {
     out += '\n';
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+  return kExitOk;
+}
+
+int runDownloadEnclosure(AppContext& context, const QStringList& args) {
+  if (args.size() != 3 || args[0].startsWith(QLatin1String("--"))) {
+    return usageError(QStringLiteral("download-enclosure"));
+  }
+  const std::optional<StoredItems> stored =
+      ItemStore(context.paths.itemStore(args[0])).LoadStoredItems(context.messages);
+  if (!stored) return kExitFailed;
+  QString media;
+  for (const StoredItem& item : stored->items) {
+    if (item.id == args[1]) {
+      media = item.media;
+      break;
+    }
+  }
+  if (util::IsBlank(media)) {
+    printErr(QStringLiteral("tidewell-cli: download-enclosure: no stored item ") + args[1] +
+             QStringLiteral(" with an enclosure"));
+    return kExitFailed;
+  }
+  EnclosureDownload download;
+  QString error;
+  QEventLoop loop;
+  QObject::connect(&download, &EnclosureDownload::finished, &loop, [&](const QString& reason) {
+    error = reason;
+    loop.quit();
+  });
+  download.start(QUrl(media.trimmed()), args[2]);
+  loop.exec();
+  if (!error.isEmpty()) {
+    printErr(QStringLiteral("tidewell-cli: download-enclosure: ") + error);
+    return kExitFailed;
+  }
+  printOut(jsonLine(
+      {{"file", QFileInfo(args[2]).absoluteFilePath()}, {"bytes", QString::number(QFileInfo(args[2]).size())}}));
   return kExitOk;
 }
 

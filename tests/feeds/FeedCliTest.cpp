@@ -137,6 +137,25 @@ TEST(FeedCli, AddFeedValidatesAndItemsLists) {
                           "\"date\":\"2002-Sep-07T00:00:01\",\"media\":\"http://harbour.example/1.mp3\"}");
   EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object().value(QStringLiteral("date")).toString(), QStringLiteral("--T"));
 
+  // The enclosure of a stored item, saved through the command.
+  const QByteArray audio = QByteArray("ID3").repeated(500);
+  server.route(QStringLiteral("/1.mp3"), {.body = audio, .contentType = "audio/mpeg"});
+  FeedItem episode;
+  episode.title = QStringLiteral("Episode");
+  episode.link = QStringLiteral("http://harbour.example/ep");
+  episode.id = clsMD5().GetMD5(episode.link);
+  episode.media = server.url(QStringLiteral("/1.mp3")).toString();
+  store.AddItemToStore(episode);
+  const QString saved = home.file(QStringLiteral("ep.mp3"));
+  run = runCli(base + QStringList{QStringLiteral("download-enclosure"), id, episode.id, saved});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(home.read(QStringLiteral("ep.mp3")), audio);
+  EXPECT_EQ(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("bytes")).toString(),
+            QString::number(audio.size()));
+  run = runCli(base + QStringList{QStringLiteral("download-enclosure"), id, second.id, saved});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(runCli(base + QStringList{QStringLiteral("download-enclosure"), id}).exitCode, 2);
+
   home.write(QStringLiteral("Data/") + id + QStringLiteral(".fdb"), "<data/>");
   run = runCli(base + QStringList{QStringLiteral("items"), id});
   EXPECT_EQ(run.exitCode, 1);
