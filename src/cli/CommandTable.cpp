@@ -5,6 +5,7 @@
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
 #include "cli/OpmlCommands.h"
+#include "cli/RetentionCommands.h"
 #include "cli/SchedulerCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.
@@ -31,8 +32,9 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Move a feed to the end of another category; --yes answers the confirmation."), runMoveFeed},
       {QStringLiteral("delete-feed"), QStringLiteral("delete-feed ID"),
        QStringLiteral("Delete a feed and its stored items."), runDeleteFeed},
-      {QStringLiteral("parse"), QStringLiteral("parse [--type rss|atom|auto] FILE"),
-       QStringLiteral("Parse a feed document (FILE, or - for standard input) and print its items as JSON lines."),
+      {QStringLiteral("parse"), QStringLiteral("parse [--type rss|atom|auto] [--base URL] FILE"),
+       QStringLiteral("Parse a feed document (FILE, or - for standard input) and print its items as JSON lines; "
+                      "relative links resolve against URL (the address it came from), else the feed's own link."),
        runParse},
       {QStringLiteral("add-feed"), QStringLiteral("add-feed URL --category NAME [--name TITLE]"),
        QStringLiteral("Validate a feed URL as the feed dialog does, add it (creating the category) and print its id."),
@@ -47,6 +49,10 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Export a stored item as the item menu does: a self-contained HTML document (sanitised, no "
                       "scripts) or plain text; prints a JSON object naming the file."),
        runExport},
+      {QStringLiteral("download-enclosure"), QStringLiteral("download-enclosure FEED_ID ITEM_ID FILE"),
+       QStringLiteral("Save a stored item's enclosure (a podcast episode) to FILE, whole or not at all, within the "
+                      "free disk space; prints the file and its size as JSON."),
+       runDownloadEnclosure},
       {QStringLiteral("check"), QStringLiteral("check [FEED_ID ...]"),
        QStringLiteral("Run the scheduled check over the schedule list (or the given feeds of feeds.fdb), logging to "
                       "schedule.log; prints a line per feed with new items."),
@@ -57,6 +63,18 @@ const std::vector<CliCommand>& commandTable() {
        runImportOpml},
       {QStringLiteral("export-opml"), QStringLiteral("export-opml FILE"),
        QStringLiteral("Write the categories and feeds as an OPML 2.0 list, one outline per category."), runExportOpml},
+      {QStringLiteral("retention"),
+       QStringLiteral("retention set (FEED_ID | --all) [--keep N] [--days D] [--include-unread] [--default] | "
+                      "retention show"),
+       QStringLiteral("Choose how much of a feed's stored items is kept (--all: the default for every feed without "
+                      "its own choice; --default: the feed follows it again): the newest N and/or those younger "
+                      "than D days; starred items are always kept, unread ones only with --include-unread. "
+                      "show prints the default and each feed's limits as JSON lines."),
+       runRetention},
+      {QStringLiteral("prune"), QStringLiteral("prune [FEED_ID ...]"),
+       QStringLiteral("Apply the retention limits now to every feed (or the given ones); prints how many items each "
+                      "lost as JSON lines."),
+       runPrune},
   };
   return table;
 }

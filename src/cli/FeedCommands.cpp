@@ -8,12 +8,16 @@
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
+#include "feeds/EnclosureDownload.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedParser.h"
 #include "feeds/FeedValidation.h"
 #include "feeds/ItemStore.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 
 #include <cstdio>
 #include <utility>
@@ -37,9 +41,13 @@ bool readInput(const QString& name, QByteArray& bytes) {
 int runParse(AppContext&, const QStringList& args) {
   QString type = QStringLiteral("auto");
   QString fileName;
+  QUrl base;
   for (qsizetype i = 0; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--type") && i + 1 < args.size()) {
       type = args[++i];
+    } else if (args[i] == QLatin1String("--base") && i + 1 < args.size()) {
+      base = QUrl(args[++i].trimmed());
+      if (!base.isValid() || base.isRelative()) return usageError(QStringLiteral("parse"));
     } else if (args[i].startsWith(QLatin1String("--")) || !fileName.isEmpty()) {
       return usageError(QStringLiteral("parse"));
     } else {
@@ -62,7 +70,8 @@ int runParse(AppContext&, const QStringList& args) {
     const FeedDetection detection = DetectFeedType(bytes);
     if (detection.ok() && detection.type == 1) format = FeedFormat::Atom;
   }
-  const ParseResult result = format == FeedFormat::Atom ? ParseAtomItems(bytes) : ParseRssItems(bytes);
+  const ParseResult result =
+      format == FeedFormat::Atom ? ParseAtomItems(bytes, {}, base) : ParseRssItems(bytes, {}, base);
   if (!result.ok()) {
     printErr(ParseFailureText(format, result.failure));
     return kExitFailed;
@@ -76,6 +85,7 @@ int runParse(AppContext&, const QStringList& args) {
                          {"year", item.year},
                          {"time", item.time},
                          {"description", item.description},
+                         {"content", item.content},
                          {"media", item.media},
                          {"id", item.id},
                          {"datekey", DateKey(item)}});
@@ -151,6 +161,43 @@ int runItems(AppContext& context, const QStringList& args) {
                          {"media", item.media}});
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+  return kExitOk;
+}
+
+int runDownloadEnclosure(AppContext& context, const QStringList& args) {
+  if (args.size() != 3 || args[0].startsWith(QLatin1String("--"))) {
+    return usageError(QStringLiteral("download-enclosure"));
+  }
+  const std::optional<StoredItems> stored =
+      ItemStore(context.paths.itemStore(args[0])).LoadStoredItems(context.messages);
+  if (!stored) return kExitFailed;
+  QString media;
+  for (const StoredItem& item : stored->items) {
+    if (item.id == args[1]) {
+      media = item.media;
+      break;
+    }
+  }
+  if (util::IsBlank(media)) {
+    printErr(QStringLiteral("tidewell-cli: download-enclosure: no stored item ") + args[1] +
+             QStringLiteral(" with an enclosure"));
+    return kExitFailed;
+  }
+  EnclosureDownload download;
+  QString error;
+  QEventLoop loop;
+  QObject::connect(&download, &EnclosureDownload::finished, &loop, [&](const QString& reason) {
+    error = reason;
+    loop.quit();
+  });
+  download.start(QUrl(media.trimmed()), args[2]);
+  loop.exec();
+  if (!error.isEmpty()) {
+    printErr(QStringLiteral("tidewell-cli: download-enclosure: ") + error);
+    return kExitFailed;
+  }
+  printOut(jsonLine(
+      {{"file", QFileInfo(args[2]).absoluteFilePath()}, {"bytes", QString::number(QFileInfo(args[2]).size())}}));
   return kExitOk;
 }
 

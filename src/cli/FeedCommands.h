@@ -13,6 +13,8 @@ namespace cli {
 int runParse(AppContext& context, const QStringList& args);    // parse [--type rss|atom|auto] FILE
 int runAddFeed(AppContext& context, const QStringList& args);  // add-feed URL --category NAME [--name TITLE]
 int runItems(AppContext& context, const QStringList& args);    // items ID
+// download-enclosure FEED_ID ITEM_ID FILE
+int runDownloadEnclosure(AppContext& context, const QStringList& args);
 
 }  // namespace cli
 }  // namespace tidewell

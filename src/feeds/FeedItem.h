@@ -11,6 +11,11 @@ namespace tidewell {
 // abbreviation, "Sep"), year ("2002") and time ("00:00:01"); either all four
 // are filled with a shape that makes a valid date key, or all four are empty.
 // id is the MD5 of link, empty when the item has no link.
+//
+// Beside those nine fields: the article's body (content:encoded, else the
+// description in RSS; content, else summary in ATOM; XHTML with its markup)
+// with relative addresses resolved, and the enclosure's MIME type and length
+// in bytes as the feed states them.
 struct FeedItem {
   QString title;
   QString link;
@@ -21,7 +26,13 @@ struct FeedItem {
   QString description;
   QString media;
   QString id;
+  QString content;
+  QString mediaType;
+  QString mediaLength;
 
+  // What a reader is shown: the body, or the description of an item stored
+  // before bodies were kept.
+  const QString& body() const { return content.isEmpty() ? description : content; }
   bool hasDate() const { return !day.isEmpty() && !month.isEmpty() && !year.isEmpty() && !time.isEmpty(); }
   bool operator==(const FeedItem&) const = default;
 };

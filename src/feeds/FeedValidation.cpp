@@ -6,9 +6,17 @@
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedXml.h"
 
+#include <cstring>
+
 namespace tidewell {
 
 namespace {
+
+bool isRdfRoot(const pugi::xml_node& root) {
+  const char* name = root.name();
+  const char* colon = std::strrchr(name, ':');
+  return std::strcmp(colon ? colon + 1 : name, "RDF") == 0;
+}
 
 FeedDetection detectIn(const pugi::xml_document& document) {
   FeedDetection detection;
@@ -22,6 +30,11 @@ FeedDetection detectIn(const pugi::xml_document& document) {
   } else if (FeedXml::findFirst(document, "rdf")) {
     detection.type = FeedXml::findPath(document, {"rdf", "channel", "itunes:summary"}) ? 2 : 0;
     titleNode = FeedXml::findPath(document, {"rdf", "channel", "title"});
+  } else if (const pugi::xml_node root = document.document_element(); isRdfRoot(root)) {
+    // RSS 1.0 (rdf:RDF): the RSS parser reads its items, so it is an RSS feed.
+    const pugi::xml_node channel = FeedXml::child(root, "channel");
+    detection.type = FeedXml::child(channel, "itunes:summary") ? 2 : 0;
+    titleNode = FeedXml::child(channel, "title");
   } else {
     detection.failure = DetectFailure::NotSupported;
     return detection;

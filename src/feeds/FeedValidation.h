@@ -20,8 +20,8 @@ enum class DetectFailure { None, InvalidXml, NotSupported };
 
 // What a feed document is: ".//rss" (type 2 when its channel has an
 // itunes:summary, else 0), else ".//feed" (1), else an element named exactly
-// "rdf" (2 or 0), else not supported. The title is the text of the matching
-// title node (rss/channel/title, feed/title, rdf/channel/title).
+// "rdf" (2 or 0), else an RSS 1.0 root rdf:RDF (2 or 0), else not supported. The title is the text of the matching
+// title node (rss/channel/title, feed/title, rdf/channel/title, rdf:RDF/channel/title).
 struct FeedDetection {
   DetectFailure failure = DetectFailure::None;
   int type = -1;  // 0, 1, 2 or -1

@@ -19,7 +19,7 @@ QString dateLine(const FeedItem& item) {
 
 SanitizedHtml body(const FeedItem& item) {
   const std::optional<QUrl> base = LinkPolicy::forOpening(item.link);
-  return HtmlSanitizer().sanitize(item.description, base ? *base : QUrl());
+  return HtmlSanitizer().sanitize(item.body(), base ? *base : QUrl());
 }
 
 }  // namespace

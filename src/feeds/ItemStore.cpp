@@ -6,6 +6,7 @@
 #include "core/clsMD5.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedXml.h"
+#include "feeds/StoreStatusPatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,7 +110,24 @@ void appendItem(pugi::xml_node items, const FeedItem& item) {
   appendTextChild(node, "link", item.link);
   appendTextChild(node, "date", ItemStore::StoredDate(item));
   appendTextChild(node, "desc", item.description);
-  appendTextChild(node, "media", item.media);
+  pugi::xml_node media = node.append_child("media");
+  if (!item.media.isEmpty()) media.append_child(pugi::node_pcdata).set_value(utf8(item.media).constData());
+  if (!item.mediaType.isEmpty()) media.append_attribute("type").set_value(utf8(item.mediaType).constData());
+  if (!item.mediaLength.isEmpty()) media.append_attribute("length").set_value(utf8(item.mediaLength).constData());
+  // The body after every element the readers know; only when it says more
+  // than the description, so a feed without separate bodies costs nothing.
+  if (!item.content.isEmpty() && item.content != item.description) appendTextChild(node, "content", item.content);
+}
+
+// The parts beside the list's: description, media with its type and length, body.
+template <typename Item>
+void readDetails(const pugi::xml_node& node, Item& item) {
+  item.description = FeedXml::text(FeedXml::child(node, "desc"));
+  const pugi::xml_node media = FeedXml::child(node, "media");
+  item.media = FeedXml::text(media);
+  item.mediaType = FeedXml::value(media.attribute("type").value());
+  item.mediaLength = FeedXml::value(media.attribute("length").value());
+  item.content = FeedXml::text(FeedXml::child(node, "content"));
 }
 
 // The extension element for conditional requests stays after the elements
@@ -166,6 +184,9 @@ class StoreLock {
 ItemRef ItemRef::fromLink(const QString& link) { return {clsMD5().GetMD5(link), 0}; }
 
 ItemStore::ItemStore(QString path) : path_(std::move(path)) {}
+
+ItemStore::ItemStore(QString path, const RetentionPolicy& defaultRetention)
+    : path_(std::move(path)), defaultRetention_(defaultRetention) {}
 
 QString ItemStore::StoredDate(const FeedItem& item) {
   return item.year + QLatin1Char('-') + item.month + QLatin1Char('-') + item.day + QLatin1Char('T') + item.time;
@@ -238,8 +259,7 @@ std::optional<StoredItems> ItemStore::LoadStoredItems(UserMessages& messages) co
     item.title = FeedXml::text(elementAt(node, 0));
     item.link = FeedXml::text(elementAt(node, 1));
     item.date = FeedXml::text(elementAt(node, 2));
-    item.description = FeedXml::text(FeedXml::child(node, "desc"));
-    item.media = FeedXml::text(FeedXml::child(node, "media"));
+    readDetails(node, item);
     item.occurrence = seen[item.id]++;
     result.items.push_back(std::move(item));
   }
@@ -254,6 +274,20 @@ bool ItemStore::ItemOperation(const QString& link, const QString& operation, boo
 bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool markRead, UserMessages& messages,
                               FeedItem* info, QString* latestId) const {
   const StoreLock lock(path_);
+  // A read mark, the most frequent save, patches the status where it stands
+  // in the file instead of reading and writing the whole document.
+  const bool readMark = operation == QLatin1String("read");
+  if ((readMark || operation == QLatin1String("unread")) && latestId == nullptr) {
+    ErrorInfo error;
+    switch (StoreStatusPatch::apply(path_, ref, readMark ? "1" : "0", &error)) {
+      case StoreStatusPatch::Outcome::Unchanged:
+      case StoreStatusPatch::Outcome::Saved: return true;
+      case StoreStatusPatch::Outcome::SaveFailed:
+        reportRuntimeError(messages, QStringLiteral("ItemOperation"), 2, error);
+        return false;
+      case StoreStatusPatch::Outcome::NotApplicable: break;
+    }
+  }
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) {
@@ -311,8 +345,7 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
       item.title = FeedXml::text(FeedXml::child(found, "title"));
       item.link = FeedXml::text(FeedXml::child(found, "link"));
       SplitStoredDate(FeedXml::text(FeedXml::child(found, "date")), item);
-      item.description = FeedXml::text(FeedXml::child(found, "desc"));
-      item.media = FeedXml::text(FeedXml::child(found, "media"));
+      readDetails(found, item);
       item.id = itemId(found);
       *info = std::move(item);
     }
@@ -408,6 +441,11 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   if (store.items) {
     for (const FeedItem& item : result.addedItems) appendItem(store.items, item);
     changed = result.added > 0;
+    if (changed) {
+      const RetentionPolicy policy =
+          RetentionPolicy::fromElement(FeedXml::child(store.data, "retention")).value_or(defaultRetention_);
+      result.removed = policy.apply(store.items, QDateTime::currentDateTime());
+    }
   }
   if (store.data && (result.added > 0 || result.latestId != startId)) {
     setText(ensureLatest(store.data), result.latestId);
@@ -427,6 +465,46 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   }
   if (changed) result.saved = saveStore(store, path_).ok();
   return result;
+}
+
+std::optional<RetentionPolicy> ItemStore::ReadRetention() const {
+  StoreDocument store;
+  if (loadStore(path_, store) != LoadState::Loaded || !store.data) return std::nullopt;
+  return RetentionPolicy::fromElement(FeedXml::child(store.data, "retention"));
+}
+
+bool ItemStore::WriteRetention(const std::optional<RetentionPolicy>& policy) const {
+  const StoreLock lock(path_);
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::NotXml) return false;
+  if (state == LoadState::Missing) {
+    if (!policy) return true;
+    createSkeleton(store, true);
+  }
+  if (!store.data) return false;
+  pugi::xml_node element = FeedXml::child(store.data, "retention");
+  if (!policy) {
+    if (!element) return true;
+    store.data.remove_child(element);
+  } else {
+    if (!element) element = store.data.append_child("retention");
+    policy->writeTo(element);
+  }
+  return saveStore(store, path_).ok();
+}
+
+int ItemStore::Prune(const QDateTime& now) const {
+  const StoreLock lock(path_);
+  StoreDocument store;
+  const LoadState state = loadStore(path_, store);
+  if (state == LoadState::Missing) return 0;
+  if (state == LoadState::NotXml || !store.items) return -1;
+  const RetentionPolicy policy =
+      RetentionPolicy::fromElement(FeedXml::child(store.data, "retention")).value_or(defaultRetention_);
+  const int removed = policy.apply(store.items, now);
+  if (removed == 0) return 0;
+  return saveStore(store, path_).ok() ? removed : -1;
 }
 
 CacheValidators ItemStore::ReadCacheValidators() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "feeds/FeedItem.h"
+#include "feeds/RetentionPolicy.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -33,7 +34,12 @@ struct StoredItem {
   QString date;  // "2002-Sep-07T00:00:01", "--T" without date
   QString description;
   QString media;
-  int occurrence = 0;  // position among stored items with the same id
+  QString mediaType;    // the enclosure's MIME type, "" when not stated
+  QString mediaLength;  // its length in bytes as the feed states it
+  QString content;      // the body; "" when it is the description (or older stores)
+  int occurrence = 0;   // position among stored items with the same id
+
+  const QString& body() const { return content.isEmpty() ? description : content; }
 
   ItemRef ref() const { return {id, occurrence}; }
 };
@@ -55,17 +61,21 @@ struct MergeResult {
   int added = 0;
   FeedItems addedItems;  // in the order they were appended (oldest first for a newest-first feed)
   QString latestId;      // after the walk
+  int removed = 0;       // items the feed's retention removed in the same save
   bool saved = false;    // the file was written
 };
 
 // The item store of one feed (Data/<feed id>.fdb):
-//   <data><items><item id=".." status="0"><title/><link/><date/><desc/><media/></item>...</items>
+//   <data><items><item id=".." status="0"><title/><link/><date/><desc/><media type=".." length=".."/>
+//         <content/></item>...</items>
 //         <latest>20020907000001</latest><http etag=".." modified=".."/></data>
 // Element and attribute order is fixed: readers take them by position. Every
 // operation loads the file, works and saves it atomically; nothing is held open.
 class ItemStore {
  public:
   explicit ItemStore(QString path);
+  // defaultRetention: the limits of a feed without its own choice.
+  ItemStore(QString path, const RetentionPolicy& defaultRetention);
   const QString& path() const { return path_; }
 
   // Appends one item as unread; creates the file when missing. Silent on failure.
@@ -93,7 +103,8 @@ class ItemStore {
 
   // The new-item walk over parsed items (document order) from the last to the
   // first, starting at latestId: new items are appended in walk order and the
-  // latest id written, in one load and one save. While the latest id is blank,
+  // latest id written, in one load and one save; when items were added the
+  // feed's retention is applied in the same save. While the latest id is blank,
   // an item whose non-empty id is already stored is not stored again. When
   // validators is given they are stored as well (the file is then written even
   // without new items).
@@ -107,6 +118,17 @@ class ItemStore {
                             const CacheValidators* validators = nullptr,
                             const QDateTime& downloadTime = QDateTime::currentDateTimeUtc()) const;
 
+  // The feed's own retention choice (the store's retention element); nullopt
+  // when it follows the default (or the file is missing or damaged).
+  std::optional<RetentionPolicy> ReadRetention() const;
+  // Stores the feed's own choice, or with nullopt goes back to the default;
+  // creates the file when missing. False when it could not be saved.
+  bool WriteRetention(const std::optional<RetentionPolicy>& policy) const;
+  // Applies the feed's limits now (its own, else the default) and saves when
+  // something went; the number of items removed, -1 when the file could not
+  // be read or saved. A missing file removes nothing.
+  int Prune(const QDateTime& now = QDateTime::currentDateTime()) const;
+
   CacheValidators ReadCacheValidators() const;
   bool WriteCacheValidators(const CacheValidators& validators) const;
 
@@ -117,6 +139,7 @@ class ItemStore {
 
  private:
   QString path_;
+  RetentionPolicy defaultRetention_;
 };
 
 }  // namespace tidewell

@@ -307,6 +307,11 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       // After an item's text where a page's bounds cut it short.
       {QStringLiteral("MSG_SEC_CUT"), QStringLiteral("This item is longer than a page can show; the rest is cut off "
                                                      "here and kept with the stored item.")},
+      // Saving a podcast's enclosure: the box titles and texts.
+      {QStringLiteral("MSG_ART_DOWNLOAD"), QStringLiteral("Download enclosure")},
+      {QStringLiteral("MSG_ART_DOWNLOADING"), QStringLiteral("Downloading the enclosure ...")},
+      {QStringLiteral("MSG_ART_SAVED"), QStringLiteral("The enclosure was saved to ")},
+      {QStringLiteral("MSG_ART_FAILED"), QStringLiteral("The enclosure could not be saved: ")},
   };
   return messages;
 }

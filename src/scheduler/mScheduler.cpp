@@ -77,6 +77,7 @@ void mScheduler::run() {
   // over given feeds; a damaged schedule list has been reported by the load
   // and what was read of it stays.
   (void)settings_.LoadSchedulerSettings(true);
+  settings_.LoadRetentionSettings();
   if (!explicitEntries_) entries_ = settings_.scheduleList;
   if (entries_.isEmpty()) {
     log_.WriteScheduleLog(kLogNoSources);
@@ -195,17 +196,20 @@ void mScheduler::completeFeed() {
     } else {
       log_.WriteScheduleLog(kLogParsing);
       ParseResult parsed;
+      const QUrl base = result.finalUrl.isEmpty() ? QUrl::fromUserInput(entry.url.trimmed()) : result.finalUrl;
       if (entry.feedType == 1) {
-        parsed = ParseAtomItems(result.body, result.charset, log_);
+        parsed = ParseAtomItems(result.body, result.charset, log_, base);
       } else if (entry.feedType == 0 || entry.feedType == 2) {
-        parsed = ParseRssItems(result.body, result.charset, log_);
+        parsed = ParseRssItems(result.body, result.charset, log_, base);
       }
       if (parsed.count() > 0) {
         // Validators are kept only from a whole, readable answer.
         const CacheValidators validators{result.etag, result.lastModified};
         const bool keepValidators =
             result.httpStatus == 200 && (!validators.etag.isEmpty() || !validators.lastModified.isEmpty());
-        const ItemStore store(paths_.itemStore(entry.feedId));
+        const ItemStore store(
+            paths_.itemStore(entry.feedId),
+            RetentionPolicy{settings_.retentionKeep, settings_.retentionDays, settings_.retentionIncludeUnread});
         const MergeResult merged = store.MergeNewItems(parsed.items, latestId_, keepValidators ? &validators : nullptr);
         if (merged.added == 0) {
           log_.WriteScheduleLog(kLogNoNewItems);

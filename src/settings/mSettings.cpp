@@ -357,4 +357,36 @@ Status mSettings::LoadSchedulerSettings(bool loadList) {
   return Status::success();
 }
 
+void mSettings::LoadRetentionSettings() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const QString section = QStringLiteral("retention");
+  bool ok = false;
+  const int keep = readText(ini, section, QStringLiteral("keep"), QStringLiteral("0")).trimmed().toInt(&ok);
+  retentionKeep = ok && keep > 0 ? keep : 0;
+  const int days = readText(ini, section, QStringLiteral("days"), QStringLiteral("0")).trimmed().toInt(&ok);
+  retentionDays = ok && days > 0 ? days : 0;
+  retentionIncludeUnread = readInt16(ini, section, QStringLiteral("unread"), 0) == 1;
+}
+
+Status mSettings::SaveRetentionSettings() {
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const QString section = QStringLiteral("retention");
+  const std::pair<const char*, QString> values[] = {
+      {"keep", QString::number(qMax(0, retentionKeep))},
+      {"days", QString::number(qMax(0, retentionDays))},
+      {"unread", retentionIncludeUnread ? QStringLiteral("1") : QStringLiteral("0")}};
+  int step = 0;
+  for (const auto& [key, value] : values) {
+    ++step;
+    const Status written = ini.WriteINI(section, QString::fromLatin1(key), value);
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveRetentionSettings"), step, written.error());
+      return written;
+    }
+  }
+  return Status::success();
+}
+
 }  // namespace tidewell

@@ -84,6 +84,16 @@ class mSettings {
   // differs from the file, so an untouched file keeps its classic layout.
   int downloadConcurrency = kDefaultDownloadConcurrency;
 
+  // Section "retention": how much of each item store is kept for a feed
+  // without its own choice. keep = newest items kept, days = maximum age,
+  // 0 = no limit (the default: everything is kept); unread = 1 when unread
+  // items may be removed too.
+  int retentionKeep = 0;
+  int retentionDays = 0;
+  bool retentionIncludeUnread = false;
+  Status SaveRetentionSettings();
+  void LoadRetentionSettings();
+
   // Show a message: "Email Settings are Successfully Saved!" titled "Done!".
   Status SaveEmailSettings(bool showMessage);
   void LoadEmailSettings();

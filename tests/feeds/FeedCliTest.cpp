@@ -44,7 +44,12 @@ QJsonArray jsonLines(const QByteArray& out) {
 }
 
 TEST(FeedCli, ParsePrintsOneJsonObjectPerItem) {
-  for (const char* name : {"rss-podcast", "atom-blog", "rss-windows-1252"}) {
+  // Each new source of a body, a date or a base has its case: content:encoded
+  // and dc:date (rss-content-encoded, relative links against the channel's
+  // link), summary only and XHTML with xml:base (atom-summary-xhtml), RSS 1.0
+  // (rss10-dc-date), ATOM 0.3's issued/modified (atom03-dates).
+  for (const char* name : {"rss-podcast", "atom-blog", "rss-windows-1252", "rss-content-encoded", "atom-summary-xhtml",
+                           "rss10-dc-date", "atom03-dates"}) {
     SCOPED_TRACE(name);
     const QString xml =
         TempHome::testDataDir() + QStringLiteral("/feeds/") + QString::fromLatin1(name) + QStringLiteral(".xml");
@@ -53,6 +58,27 @@ TEST(FeedCli, ParsePrintsOneJsonObjectPerItem) {
     EXPECT_TRUE(run.out.startsWith("{\"title\":")) << "keys in their documented order";
     EXPECT_EQ(jsonLines(run.out), expectedItems(QString::fromLatin1(name)));
   }
+  // The download address given: it beats the channel's link; xml:base beats it.
+  CliRun based = runCli({QStringLiteral("parse"), QStringLiteral("--base"),
+                         QStringLiteral("https://mirror.example/feeds/slack.xml"),
+                         TempHome::testDataDir() + QStringLiteral("/feeds/rss-content-encoded.xml")});
+  ASSERT_EQ(based.exitCode, 0) << based.err.toStdString();
+  QJsonObject relative = QJsonDocument::fromJson(based.out.split('\n').value(2)).object();
+  EXPECT_EQ(relative.value(QStringLiteral("link")).toString(),
+            QStringLiteral("https://mirror.example/feeds/posts/relative.html"));
+  EXPECT_EQ(relative.value(QStringLiteral("id")).toString(),
+            clsMD5().GetMD5(QStringLiteral("https://mirror.example/feeds/posts/relative.html")));
+  EXPECT_TRUE(relative.value(QStringLiteral("content"))
+                  .toString()
+                  .startsWith(QStringLiteral("<p><img src=\"https://mirror.example/img/chart.png\"")));
+  based = runCli({QStringLiteral("parse"), QStringLiteral("--base"), QStringLiteral("https://mirror.example/x.atom"),
+                  TempHome::testDataDir() + QStringLiteral("/feeds/atom-summary-xhtml.xml")});
+  EXPECT_EQ(based.out, fixture(QStringLiteral("atom-summary-xhtml.jsonl")));
+  EXPECT_EQ(
+      runCli({QStringLiteral("parse"), QStringLiteral("--base"), QStringLiteral("relative/only"), QStringLiteral("-")})
+          .exitCode,
+      2);
+
   // Standard input, and a type forced against the document.
   CliRun run = runCli({QStringLiteral("parse"), QStringLiteral("--type"), QStringLiteral("atom"), QStringLiteral("-")},
                       fixture(QStringLiteral("atom-blog.xml")));
@@ -130,10 +156,96 @@ TEST(FeedCli, AddFeedValidatesAndItemsLists) {
                           "\"date\":\"2002-Sep-07T00:00:01\",\"media\":\"http://harbour.example/1.mp3\"}");
   EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object().value(QStringLiteral("date")).toString(), QStringLiteral("--T"));
 
+  // The enclosure of a stored item, saved through the command.
+  const QByteArray audio = QByteArray("ID3").repeated(500);
+  server.route(QStringLiteral("/1.mp3"), {.body = audio, .contentType = "audio/mpeg"});
+  FeedItem episode;
+  episode.title = QStringLiteral("Episode");
+  episode.link = QStringLiteral("http://harbour.example/ep");
+  episode.id = clsMD5().GetMD5(episode.link);
+  episode.media = server.url(QStringLiteral("/1.mp3")).toString();
+  store.AddItemToStore(episode);
+  const QString saved = home.file(QStringLiteral("ep.mp3"));
+  run = runCli(base + QStringList{QStringLiteral("download-enclosure"), id, episode.id, saved});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(home.read(QStringLiteral("ep.mp3")), audio);
+  EXPECT_EQ(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("bytes")).toString(),
+            QString::number(audio.size()));
+  run = runCli(base + QStringList{QStringLiteral("download-enclosure"), id, second.id, saved});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(runCli(base + QStringList{QStringLiteral("download-enclosure"), id}).exitCode, 2);
+
   home.write(QStringLiteral("Data/") + id + QStringLiteral(".fdb"), "<data/>");
   run = runCli(base + QStringList{QStringLiteral("items"), id});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Invalid File format!: Application failed to access Records in Feed Data file!\n");
+}
+
+// An RSS 1.0 feed: subscribed as RSS and checked like any other, its relative
+// links resolved against the address it was downloaded from. Then its
+// retention: chosen, shown and applied.
+TEST(FeedCli, Rss10FeedIsCheckedAndPrunedByItsRetention) {
+  TempHome home;
+  TestHttpServer server;
+  server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
+  const QStringList base = {QStringLiteral("--home"), home.path()};
+  CliRun run = runCli(base + QStringList{QStringLiteral("add-feed"), server.url(QStringLiteral("/rdf.xml")).toString(),
+                                         QStringLiteral("--category"), QStringLiteral("News")});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QString id = QString::fromUtf8(run.out).trimmed();
+  EXPECT_TRUE(home.read(QStringLiteral("feeds.fdb")).contains("name=\"Estuary Wire\" type=\"0\""));
+  run = runCli(base + QStringList{QStringLiteral("check"), id});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  run = runCli(base + QStringList{QStringLiteral("items"), id});
+  QList<QByteArray> lines = run.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+  EXPECT_TRUE(lines[0].contains("\"title\":\"First story\""));
+  EXPECT_TRUE(lines[0].contains("\"date\":\"2026-Dec-07T23:00:00\""));
+  EXPECT_TRUE(lines[1].contains("\"link\":\"http://estuary.example/news/2\""));
+
+  // Unread items stay unless asked; the feed's own choice beats the default.
+  EXPECT_EQ(runCli(base + QStringList{QStringLiteral("retention"), QStringLiteral("set"), QStringLiteral("--all"),
+                                      QStringLiteral("--keep"), QStringLiteral("1")})
+                .exitCode,
+            0);
+  run = runCli(base + QStringList{QStringLiteral("prune")});
+  EXPECT_EQ(run.out, "{\"id\":\"" + id.toUtf8() + "\",\"removed\":0}\n");
+  EXPECT_EQ(runCli(base + QStringList{QStringLiteral("retention"), QStringLiteral("set"), id, QStringLiteral("--keep"),
+                                      QStringLiteral("1"), QStringLiteral("--include-unread")})
+                .exitCode,
+            0);
+  run = runCli(base + QStringList{QStringLiteral("retention"), QStringLiteral("show")});
+  lines = run.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object(),
+            (QJsonObject{{"scope", "default"}, {"keep", 1}, {"days", 0}, {"include_unread", false}}));
+  EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object(), (QJsonObject{{"scope", "feed"},
+                                                                     {"id", id},
+                                                                     {"name", "Estuary Wire"},
+                                                                     {"own", true},
+                                                                     {"keep", 1},
+                                                                     {"days", 0},
+                                                                     {"include_unread", true}}));
+  run = runCli(base + QStringList{QStringLiteral("prune"), id});
+  EXPECT_EQ(run.out, "{\"id\":\"" + id.toUtf8() + "\",\"removed\":1}\n");
+  run = runCli(base + QStringList{QStringLiteral("items"), id});
+  EXPECT_EQ(run.out.count('\n'), 1);
+  EXPECT_TRUE(run.out.contains("Second story"));
+  // The next check does not bring the removed item back.
+  run = runCli(base + QStringList{QStringLiteral("check"), id});
+  EXPECT_EQ(runCli(base + QStringList{QStringLiteral("items"), id}).out.count('\n'), 1);
+
+  for (const QStringList& bad :
+       {QStringList{QStringLiteral("retention")}, QStringList{QStringLiteral("retention"), QStringLiteral("set")},
+        QStringList{QStringLiteral("retention"), QStringLiteral("set"), id, QStringLiteral("--all")},
+        QStringList{QStringLiteral("retention"), QStringLiteral("set"), id, QStringLiteral("--keep"),
+                    QStringLiteral("-3")},
+        QStringList{QStringLiteral("prune"), QStringLiteral("--now")}}) {
+    EXPECT_EQ(runCli(base + bad).exitCode, 2) << bad.join(' ').toStdString();
+  }
+  run = runCli(base + QStringList{QStringLiteral("retention"), QStringLiteral("set"), QStringLiteral("NO-SUCH-FEED")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "tidewell-cli: retention: no feed has the id NO-SUCH-FEED\n");
 }
 
 // Real-world feeds of every vintage: each gives items or one of the parser's
@@ -163,7 +275,7 @@ TEST(FeedCli, ParseHandlesEveryCorpusFeed) {
       QJsonParseError error;
       const QJsonObject object = QJsonDocument::fromJson(line, &error).object();
       ASSERT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-      EXPECT_EQ(object.size(), 10);
+      EXPECT_EQ(object.size(), 11);
       const QString key = object.value(QStringLiteral("datekey")).toString();
       EXPECT_TRUE(key.isEmpty() || key.size() == 14) << key.toStdString();
     }

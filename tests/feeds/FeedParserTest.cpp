@@ -1,4 +1,5 @@
 #include "core/clsMD5.h"
+#include "feeds/FeedDates.h"
 #include "feeds/FeedDecoder.h"
 #include "feeds/FeedParser.h"
 #include "feeds/LogSink.h"
@@ -68,12 +69,115 @@ TEST(RssParser, RootRulesAndEmptyChannel) {
   EXPECT_EQ(ParseRssItems(rss("")).count(), 0);
   // The channel may sit deeper; only item children of it count.
   EXPECT_EQ(ParseRssItems("<wrap><rss><channel><x><item/></x><item/></channel></rss></wrap>").count(), 1);
-  // An RDF document (whatever the feed dialog accepted) is not RSS.
-  EXPECT_EQ(ParseRssItems("<rdf><channel><item><title>t</title></item></channel></rdf>").failure,
-            ParseFailure::InvalidFeed);
-  EXPECT_EQ(ParseRssItems("<rdf:RDF xmlns:rdf=\"r\"><channel/><item/></rdf:RDF>").failure, ParseFailure::InvalidFeed);
+  // RSS 1.0: the items beside the channel under the RDF root (whatever prefix it has) are read.
+  EXPECT_EQ(ParseRssItems("<rdf:RDF xmlns:rdf=\"r\"><channel><item/></channel><item/><item/></rdf:RDF>").count(), 2);
+  EXPECT_EQ(ParseRssItems("<r:RDF xmlns:r=\"r\"><channel/><item><title>t</title></item></r:RDF>").count(), 1);
+  EXPECT_EQ(ParseRssItems("<rdf><channel/><item><title>t</title></item></rdf>").count(), 1);
+  EXPECT_EQ(ParseRssItems("<RDFX><channel/><item/></RDFX>").failure, ParseFailure::InvalidFeed);
   EXPECT_EQ(ParseRssItems("<RSS><channel><item/></channel></RSS>").failure, ParseFailure::InvalidFeed);
   EXPECT_EQ(ParseRssItems(atom("<entry/>")).failure, ParseFailure::InvalidFeed);
+}
+
+// Where the body comes from, and that the nine fields stay as they were.
+TEST(Parsers, BodySources) {
+  struct Case {
+    const char* name;
+    QByteArray document;
+    bool atomFeed;
+    QString description;
+    QString content;
+  };
+  const Case cases[] = {
+      {"content:encoded beats description, whatever the order",
+       rss("<item><content:encoded>&lt;p&gt;full&lt;/p&gt;</content:encoded><description>teaser</description></item>"),
+       false, "teaser", "<p>full</p>"},
+      {"description alone is the body", rss("<item><description>&lt;b&gt;d&lt;/b&gt;</description></item>"), false,
+       "<b>d</b>", "<b>d</b>"},
+      {"no body at all", rss("<item><title>t</title></item>"), false, "", ""},
+      {"content beats summary",
+       atom("<entry><summary>s</summary><content type=\"html\">&lt;i&gt;c&lt;/i&gt;</content></entry>"), true,
+       "<i>c</i>", "<i>c</i>"},
+      {"summary alone is the body", atom("<entry><summary type=\"html\">&lt;p&gt;s&lt;/p&gt;</summary></entry>"), true,
+       "", "<p>s</p>"},
+      {"plain text is escaped", atom("<entry><content>a &lt; b</content></entry>"), true, "a < b", "a &lt; b"},
+      {"xhtml keeps its markup without the div",
+       atom("<entry><content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\"><p>one</p>"
+            "<pre>a  b</pre></div></content></entry>"),
+       true, "onea  b", "<p>one</p><pre>a  b</pre>"},
+      {"xhtml without a div keeps all", atom("<entry><summary type=\"xhtml\">x<b>y</b></summary></entry>"), true, "",
+       "x<b>y</b>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ParseResult result = c.atomFeed ? ParseAtomItems(c.document) : ParseRssItems(c.document);
+    ASSERT_EQ(result.count(), 1);
+    EXPECT_EQ(result.items[0].description, c.description);
+    EXPECT_EQ(result.items[0].content, c.content);
+  }
+}
+
+TEST(Parsers, MoreDateSources) {
+  struct Case {
+    const char* name;
+    QByteArray document;
+    bool atomFeed;
+    const char* datekey;
+  };
+  const Case cases[] = {
+      {"dc:date alone", rss("<item><dc:date>2026-12-06T21:15:30+01:00</dc:date></item>"), false, "20261206211530"},
+      {"pubDate wins over an earlier dc:date",
+       rss("<item><dc:date>2020-01-01T00:00:00Z</dc:date><pubDate>Mon, 07 Dec 2026 06:00:00 GMT</pubDate></item>"),
+       false, "20261207060000"},
+      {"pubDate wins over a later dc:date",
+       rss("<item><pubDate>Mon, 07 Dec 2026 06:00:00 GMT</pubDate><dc:date>2020-01-01T00:00:00Z</dc:date></item>"),
+       false, "20261207060000"},
+      {"ATOM 0.3 issued beats modified",
+       atom("<entry><modified>2026-11-29T10:00:00Z</modified><issued>2026-11-28T09:00:00Z</issued></entry>"), true,
+       "20261128090000"},
+      {"modified alone", atom("<entry><modified>2026-11-27T08:07:06Z</modified></entry>"), true, "20261127080706"},
+      {"updated beats modified",
+       atom("<entry><updated>2026-11-26T00:00:00Z</updated><modified>2026-11-29T00:00:00Z</modified></entry>"), true,
+       "20261126000000"},
+      {"published beats issued",
+       atom("<entry><issued>2026-11-01T00:00:00Z</issued><published>2026-11-02T00:00:00Z</published></entry>"), true,
+       "20261102000000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ParseResult result = c.atomFeed ? ParseAtomItems(c.document) : ParseRssItems(c.document);
+    ASSERT_EQ(result.count(), 1);
+    EXPECT_EQ(DateKey(result.items[0]), QString::fromLatin1(c.datekey));
+  }
+}
+
+TEST(Parsers, RelativeAddressesResolveBeforeTheId) {
+  const QUrl downloaded(QStringLiteral("https://feeds.example/a/feed.xml"));
+  // The download address beats the channel's link; xml:base beats both and nests.
+  ParseResult result = ParseRssItems(
+      "<rss><channel><link>https://site.example/</link>"
+      "<item><link>p/1</link><description>&lt;img src=\"i.png\"&gt;</description>"
+      "<enclosure url=\"e.mp3\" type=\"audio/mpeg\" length=\"99\"/></item>"
+      "<item xml:base=\"https://base.example/x/\"><link xml:base=\"y/\">z</link></item></channel></rss>",
+      {}, downloaded);
+  ASSERT_EQ(result.count(), 2);
+  EXPECT_EQ(result.items[0].link, QStringLiteral("https://feeds.example/a/p/1"));
+  EXPECT_EQ(result.items[0].id, md5("https://feeds.example/a/p/1"));
+  EXPECT_EQ(result.items[0].content, QStringLiteral("<img src=\"https://feeds.example/a/i.png\">"));
+  EXPECT_EQ(result.items[0].description, QStringLiteral("<img src=\"i.png\">"));  // the field stays as sent
+  EXPECT_EQ(result.items[0].media, QStringLiteral("https://feeds.example/a/e.mp3"));
+  EXPECT_EQ(result.items[0].mediaType, QStringLiteral("audio/mpeg"));
+  EXPECT_EQ(result.items[0].mediaLength, QStringLiteral("99"));
+  EXPECT_EQ(result.items[1].link, QStringLiteral("https://base.example/x/y/z"));
+  // Without a download address the channel's link is the base; absolute links keep their ids.
+  result = ParseRssItems(
+      "<rss><channel><link>https://site.example/d/</link><item><link>p</link></item>"
+      "<item><link>http://abs.example/q</link></item></channel></rss>");
+  EXPECT_EQ(result.items[0].link, QStringLiteral("https://site.example/d/p"));
+  EXPECT_EQ(result.items[1].id, md5("http://abs.example/q"));
+  // Nothing to resolve against: left as written.
+  result = ParseAtomItems(atom("<entry><link href=\"rel\"/></entry>"));
+  EXPECT_EQ(result.items[0].link, QStringLiteral("rel"));
+  EXPECT_EQ(result.items[0].id, md5("rel"));
 }
 
 TEST(AtomParser, FieldRules) {

@@ -28,9 +28,10 @@ TEST(FeedDetection, TypesAndTitles) {
        "Atom"},
       {"<feed><entry><title>not the feed's</title></entry></feed>", DetectFailure::None, 1, nullptr},
       {"<rdf><channel><title>Rdf</title></channel></rdf>", DetectFailure::None, 0, "Rdf"},
-      // rdf:RDF is not an element named rdf.
-      {"<rdf:RDF xmlns:rdf=\"r\"><channel><title>t</title></channel></rdf:RDF>", DetectFailure::NotSupported, -1,
-       nullptr},
+      // RSS 1.0: the RSS parser reads it, so it is subscribed as RSS.
+      {"<rdf:RDF xmlns:rdf=\"r\"><channel><title>t</title></channel><item/></rdf:RDF>", DetectFailure::None, 0, "t"},
+      {"<rdf:RDF xmlns:rdf=\"r\"><channel><itunes:summary>s</itunes:summary></channel></rdf:RDF>", DetectFailure::None,
+       2, nullptr},
       {"<html><body>well-formed page</body></html>", DetectFailure::NotSupported, -1, nullptr},
       {"<html><body><p>broken</body></html>", DetectFailure::InvalidXml, -1, nullptr},
       {"", DetectFailure::InvalidXml, -1, nullptr},

@@ -80,6 +80,107 @@ TEST_F(ItemStoreTest, CreatedOnDemandInTheFixedElementOrder) {
   EXPECT_STREQ(stored.next_sibling().attribute("id").value(), "");
 }
 
+TEST_F(ItemStoreTest, BodyAndEnclosureDetailsComeAfterTheKnownElements) {
+  FeedItem full =
+      item(QStringLiteral("Full"), QStringLiteral("http://x/full"), QStringLiteral("07"), QStringLiteral("00:00:01"));
+  full.content = QStringLiteral("<p>The whole <b>article</b></p>");
+  full.media = QStringLiteral("http://x/full.mp3");
+  full.mediaType = QStringLiteral("audio/mpeg");
+  full.mediaLength = QStringLiteral("123456");
+  FeedItem teaserOnly =
+      item(QStringLiteral("Same"), QStringLiteral("http://x/same"), QStringLiteral("08"), QStringLiteral("00:00:01"));
+  teaserOnly.content = teaserOnly.description;
+  store().MergeNewItems({teaserOnly, full}, QString());
+
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_buffer(bytes().constData(), bytes().size()));
+  const pugi::xml_node stored = doc.child("data").child("items").first_child();
+  const char* names[] = {"title", "link", "date", "desc", "media", "content"};
+  pugi::xml_node child = stored.first_child();
+  for (const char* name : names) {
+    ASSERT_TRUE(child);
+    EXPECT_STREQ(child.name(), name);
+    child = child.next_sibling();
+  }
+  EXPECT_STREQ(stored.child("media").attribute("type").value(), "audio/mpeg");
+  EXPECT_STREQ(stored.child("media").attribute("length").value(), "123456");
+  // A body that is the description is not stored twice.
+  EXPECT_FALSE(stored.next_sibling().child("content"));
+
+  const std::optional<StoredItems> loaded = store().LoadStoredItems(messages);
+  ASSERT_TRUE(loaded && loaded->items.size() == 2);
+  EXPECT_EQ(loaded->items[0].body(), full.content);
+  EXPECT_EQ(loaded->items[0].mediaLength, QStringLiteral("123456"));
+  EXPECT_EQ(loaded->items[1].body(), teaserOnly.description);
+  FeedItem info;
+  ASSERT_TRUE(
+      store().ItemOperation(QStringLiteral("http://x/full"), QStringLiteral("getinfo"), false, messages, &info));
+  EXPECT_EQ(info.content, full.content);
+  EXPECT_EQ(info.mediaType, QStringLiteral("audio/mpeg"));
+  EXPECT_EQ(info.description, full.description);
+}
+
+TEST_F(ItemStoreTest, StoreWrittenBeforeBodiesStillLoads) {
+  home.write(QStringLiteral("Data/feed.fdb"),
+             "<?xml version=\"1.0\"?>\r\n<data><items><item id=\"" +
+                 clsMD5().GetMD5(QStringLiteral("http://x/old")).toUtf8() +
+                 "\" status=\"1\"><title>Old</title><link>http://x/old</link><date>2002-Sep-07T00:00:01</date>"
+                 "<desc>&lt;p&gt;old description&lt;/p&gt;</desc><media>http://x/old.mp3</media></item></items>"
+                 "<latest>20020907000001</latest></data>\r\n");
+  const std::optional<StoredItems> loaded = store().LoadStoredItems(messages);
+  ASSERT_TRUE(loaded && loaded->items.size() == 1);
+  EXPECT_EQ(loaded->items[0].body(), QStringLiteral("<p>old description</p>"));
+  EXPECT_EQ(loaded->items[0].mediaType, QString());
+  FeedItem info;
+  ASSERT_TRUE(store().ItemOperation(QStringLiteral("http://x/old"), QStringLiteral("getinfo"), false, messages, &info));
+  EXPECT_EQ(info.body(), QStringLiteral("<p>old description</p>"));
+  EXPECT_EQ(info.media, QStringLiteral("http://x/old.mp3"));
+  // New items join it beside the old one.
+  FeedItem fresh =
+      item(QStringLiteral("New"), QStringLiteral("http://x/new"), QStringLiteral("08"), QStringLiteral("00:00:00"));
+  fresh.content = QStringLiteral("<p>body</p>");
+  EXPECT_EQ(store().MergeNewItems({fresh}, loaded->latestId).added, 1);
+  EXPECT_EQ(titles(), (QStringList{QStringLiteral("Old"), QStringLiteral("New")}));
+  EXPECT_TRUE(messages.empty());
+}
+
+// A read mark changes the status and nothing else, whatever the store holds
+// beside it (a star, a body, a second item with the same id), and refuses a
+// damaged file as the document path does.
+TEST_F(ItemStoreTest, ReadMarkChangesOnlyTheStatus) {
+  FeedItem one =
+      item(QStringLiteral("One"), QStringLiteral("http://x/1"), QStringLiteral("07"), QStringLiteral("00:00:01"));
+  one.content = QStringLiteral("<p>id=\"") + one.id + QStringLiteral("\" status=\"0\"</p>");
+  FeedItem twin =
+      item(QStringLiteral("Twin"), QStringLiteral("http://x/1"), QStringLiteral("08"), QStringLiteral("00:00:01"));
+  store().MergeNewItems({twin, one}, QString());
+  QByteArray starred = bytes();
+  starred.replace("status=\"0\"><title>Twin", "status=\"0\" starred=\"1\"><title>Twin");
+  home.write(QStringLiteral("Data/feed.fdb"), starred);
+
+  ASSERT_TRUE(store().ItemOperation(ItemRef{one.id, 1}, QStringLiteral("read"), false, messages));
+  QByteArray expected = starred;
+  expected.replace("status=\"0\" starred=\"1\">", "status=\"1\" starred=\"1\">");
+  EXPECT_EQ(bytes(), expected);
+  ASSERT_TRUE(store().ItemOperation(ItemRef{one.id, 1}, QStringLiteral("read"), false, messages));
+  EXPECT_EQ(bytes(), expected);
+  ASSERT_TRUE(store().ItemOperation(ItemRef{one.id, 0}, QStringLiteral("read"), false, messages));
+  const std::optional<StoredItems> loaded = store().LoadStoredItems(messages);
+  ASSERT_TRUE(loaded && loaded->items.size() == 2);
+  EXPECT_EQ(loaded->items[0].status, QStringLiteral("1"));
+  EXPECT_EQ(loaded->items[0].content, one.content);
+  EXPECT_EQ(loaded->items[1].status, QStringLiteral("1"));
+  EXPECT_FALSE(store().ItemOperation(ItemRef{one.id, 2}, QStringLiteral("read"), false, messages));
+  EXPECT_TRUE(messages.empty());
+
+  // Cut short (a copy from a full disk): refused with the document path's message.
+  const QByteArray cut = bytes().left(bytes().indexOf("</items>"));
+  home.write(QStringLiteral("Data/feed.fdb"), cut);
+  EXPECT_FALSE(store().ItemOperation(ItemRef{one.id, 0}, QStringLiteral("unread"), false, messages));
+  EXPECT_EQ(messages.last().text, QStringLiteral("Failed to load the Feed Data file details."));
+  EXPECT_EQ(bytes(), cut);
+}
+
 TEST_F(ItemStoreTest, LatestOnlyStoreHasNoItems) {
   store().UpdateLatestMarker(QStringLiteral("20020907000001"));
   EXPECT_EQ(store().ReadLatestId(), QStringLiteral("20020907000001"));

@@ -122,6 +122,8 @@ MainMenus::MainMenus(QMainWindow* window) {
   mnuFeedItemShow = addItem(mnuFeedItem, "mnuFeedItemShow", QStringLiteral("Show "));
   mnuFeedItemOnline =
       addItem(mnuFeedItem, "mnuFeedItemOnline", QStringLiteral("View Online"), QStringLiteral(":/icons/online.png"));
+  mnuFeedItemPlay = addItem(mnuFeedItem, "mnuFeedItemPlay", QStringLiteral("Play"));
+  mnuFeedItemDownload = addItem(mnuFeedItem, "mnuFeedItemDownload", QStringLiteral("Download enclosure"));
   mnuFeedItem->addSeparator();
   mnuFeedItemDel =
       addItem(mnuFeedItem, "mnuFeedItemDel", QStringLiteral("Delete"), QStringLiteral(":/icons/delete.png"));

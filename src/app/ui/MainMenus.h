@@ -61,6 +61,8 @@ struct MainMenus {
   QMenu* mnuFeedItem;
   QAction* mnuFeedItemShow;
   QAction* mnuFeedItemOnline;
+  QAction* mnuFeedItemPlay;      // the enclosure in the system's player
+  QAction* mnuFeedItemDownload;  // the enclosure saved to a chosen file
   QAction* mnuFeedItemDel;
   QAction* mnuFeedItemExportHtml;  // mnuFeedItemExport(0)
   QAction* mnuFeedItemExportTxt;   // mnuFeedItemExport(1)

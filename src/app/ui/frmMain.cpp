@@ -166,6 +166,8 @@ void frmMain::connectCommands() {
   connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::mnuHelpWebsite_Click);
   connect(m.mnuFeedItemShow, &QAction::triggered, this, &frmMain::mnuFeedItemShow_Click);
   connect(m.mnuFeedItemOnline, &QAction::triggered, this, &frmMain::mnuFeedItemOnline_Click);
+  connect(m.mnuFeedItemPlay, &QAction::triggered, this, [this] { passToViewer(QStringLiteral("play")); });
+  connect(m.mnuFeedItemDownload, &QAction::triggered, this, [this] { passToViewer(QStringLiteral("download")); });
   connect(m.mnuFeedItemDel, &QAction::triggered, this, &frmMain::mnuFeedItemDel_Click);
   connect(m.mnuFeedItemExportHtml, &QAction::triggered, this, [this] { mnuFeedItemExport_Click(0); });
   connect(m.mnuFeedItemExportTxt, &QAction::triggered, this, [this] { mnuFeedItemExport_Click(1); });
@@ -537,7 +539,14 @@ void frmMain::enableSendByEmail() {
   menus_->cmdEmail->setEnabled(true);
 }
 
-void frmMain::popupItemMenu(const QPoint& globalPos) { menus_->mnuFeedItem->popup(globalPos); }
+void frmMain::popupItemMenu(const QPoint& globalPos) {
+  // The enclosure entries only for an item that has one.
+  const frmViewFeed* viewer = activeViewer();
+  const bool enclosure = viewer != nullptr && !viewer->selectedEnclosure().isEmpty();
+  menus_->mnuFeedItemPlay->setEnabled(enclosure);
+  menus_->mnuFeedItemDownload->setEnabled(enclosure);
+  menus_->mnuFeedItem->popup(globalPos);
+}
 void frmMain::popupFeedMenu(const QPoint& globalPos) { menus_->mnuFeeds->popup(globalPos); }
 void frmMain::popupCategoryMenu(const QPoint& globalPos) { menus_->mnuCat->popup(globalPos); }
 void frmMain::setNewFeedEnabled(bool enabled) { menus_->mnuCatNewFeed->setEnabled(enabled); }

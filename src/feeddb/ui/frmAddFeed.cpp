@@ -1,14 +1,17 @@
 #include "feeddb/ui/frmAddFeed.h"
 
 #include "app/AppContext.h"
+#include "core/RuntimeError.h"
 #include "core/Utilities.h"
 #include "core/ui/ComboAutoComplete.h"
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeds/FeedValidation.h"
+#include "feeds/ItemStore.h"
 #include "l10n/ui/WindowLocalizer.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -17,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tidewell {
@@ -64,13 +68,46 @@ frmAddFeed::frmAddFeed(AppContext& context, std::function<void()> reloadTree, QN
   cmbCategories_ = new QComboBox(fmDetails_);
   cmbCategories_->setObjectName(QStringLiteral("cmbCategories"));
   ComboAutoComplete::install(cmbCategories_, false, false);
+  lblKeep_ = new QLabel(QStringLiteral("Keep:"), fmDetails_);
+  lblKeep_->setObjectName(QStringLiteral("lblKeep"));
+  chkKeepDefault_ = new QCheckBox(QStringLiteral("As set for all feeds"), fmDetails_);
+  chkKeepDefault_->setObjectName(QStringLiteral("chkKeepDefault"));
+  chkKeepDefault_->setChecked(true);
+  spnKeepItems_ = new QSpinBox(fmDetails_);
+  spnKeepItems_->setObjectName(QStringLiteral("spnKeepItems"));
+  spnKeepItems_->setRange(0, 1000000);
+  lblKeepItems_ = new QLabel(QStringLiteral("Newest items (0 = all)"), fmDetails_);
+  lblKeepItems_->setObjectName(QStringLiteral("lblKeepItems"));
+  spnKeepDays_ = new QSpinBox(fmDetails_);
+  spnKeepDays_->setObjectName(QStringLiteral("spnKeepDays"));
+  spnKeepDays_->setRange(0, 36500);
+  lblKeepDays_ = new QLabel(QStringLiteral("Days at most (0 = any age)"), fmDetails_);
+  lblKeepDays_->setObjectName(QStringLiteral("lblKeepDays"));
+  chkKeepUnread_ = new QCheckBox(QStringLiteral("Remove unread items too"), fmDetails_);
+  chkKeepUnread_->setObjectName(QStringLiteral("chkKeepUnread"));
   auto* details = new QGridLayout(fmDetails_);
   details->setContentsMargins(0, 0, 0, 0);
   details->addWidget(lblInfo1_, 0, 0);
-  details->addWidget(txtChannel_, 0, 1);
+  details->addWidget(txtChannel_, 0, 1, 1, 2);
   details->addWidget(lblInfo2_, 1, 0);
-  details->addWidget(cmbCategories_, 1, 1);
+  details->addWidget(cmbCategories_, 1, 1, 1, 2);
+  details->addWidget(lblKeep_, 2, 0);
+  details->addWidget(chkKeepDefault_, 2, 1, 1, 2);
+  details->addWidget(spnKeepItems_, 3, 1);
+  details->addWidget(lblKeepItems_, 3, 2);
+  details->addWidget(spnKeepDays_, 4, 1);
+  details->addWidget(lblKeepDays_, 4, 2);
+  details->addWidget(chkKeepUnread_, 5, 1, 1, 2);
   details->setColumnMinimumWidth(0, 80);
+  details->setColumnStretch(2, 1);
+  // Starred items are always kept; the limits apply at each check and by the prune command.
+  const auto followDefault = [this](bool useDefault) {
+    spnKeepItems_->setEnabled(!useDefault);
+    spnKeepDays_->setEnabled(!useDefault);
+    chkKeepUnread_->setEnabled(!useDefault);
+  };
+  connect(chkKeepDefault_, &QCheckBox::toggled, this, followDefault);
+  followDefault(true);
 
   picFooter_ = new QLabel(this);
   picFooter_->setObjectName(QStringLiteral("picFooter"));
@@ -121,6 +158,30 @@ void frmAddFeed::Form_Load() {
   cmbCategories_->addItems(names);
   cmbCategories_->setCurrentIndex(names.indexOf(categoryName));
   if (cmbCategories_->currentIndex() < 0) cmbCategories_->setEditText(QString());
+  loadRetention();
+}
+
+void frmAddFeed::loadRetention() {
+  std::optional<RetentionPolicy> own;
+  if (EditMode != 0 && !FeedID.isEmpty()) own = ItemStore(context_.paths.itemStore(FeedID)).ReadRetention();
+  chkKeepDefault_->setChecked(!own.has_value());
+  const RetentionPolicy shown = own.value_or(RetentionPolicy{});
+  spnKeepItems_->setValue(shown.keepItems);
+  spnKeepDays_->setValue(shown.keepDays);
+  chkKeepUnread_->setChecked(shown.includeUnread);
+}
+
+void frmAddFeed::storeRetention(const QString& feedId) {
+  const ItemStore itemStore(context_.paths.itemStore(feedId));
+  const std::optional<RetentionPolicy> chosen =
+      chkKeepDefault_->isChecked() ? std::nullopt
+                                   : std::optional<RetentionPolicy>(RetentionPolicy{
+                                         spnKeepItems_->value(), spnKeepDays_->value(), chkKeepUnread_->isChecked()});
+  if (chosen == itemStore.ReadRetention()) return;
+  if (!itemStore.WriteRetention(chosen)) {
+    reportRuntimeError(context_.messages, QStringLiteral("SaveRetention"), 1,
+                       QStringLiteral("Cannot save the retention choice in ") + itemStore.path());
+  }
 }
 
 QString frmAddFeed::stage() const { return btnOK_->property(kTag).toString(); }
@@ -198,6 +259,7 @@ void frmAddFeed::store() {
   mFeeds feeds(context_.paths, context_.messages);
   const bool stored = EditMode != 0 ? feeds.EditFeed(record, false) : feeds.AddFeed(record);
   if (!stored) return;
+  storeRetention(record.id);
   if (reloadTree_) reloadTree_();
   accept();
 }

@@ -6,12 +6,14 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QNetworkAccessManager;
 class QPushButton;
+class QSpinBox;
 
 namespace tidewell {
 
@@ -46,6 +48,13 @@ class frmAddFeed : public QDialog {
   QPushButton* btnCancel() const { return btnCancel_; }
   // The title and category fields, uncovered once the address is valid.
   QFrame* fmDetails() const { return fmDetails_; }
+  // How much of the feed's stored items is kept: as for every feed, or the
+  // newest N (0 = all) and/or those younger than D days (0 = any age),
+  // unread ones too when ticked.
+  QCheckBox* chkKeepDefault() const { return chkKeepDefault_; }
+  QSpinBox* spnKeepItems() const { return spnKeepItems_; }
+  QSpinBox* spnKeepDays() const { return spnKeepDays_; }
+  QCheckBox* chkKeepUnread() const { return chkKeepUnread_; }
 
   // Test seams: the connectivity test and the validation's time limit.
   std::function<bool()> connectivityTest;
@@ -60,6 +69,8 @@ class frmAddFeed : public QDialog {
  private:
   void validate();
   void store();
+  void loadRetention();
+  void storeRetention(const QString& feedId);
 
   AppContext& context_;
   std::function<void()> reloadTree_;
@@ -72,6 +83,13 @@ class frmAddFeed : public QDialog {
   QFrame* fmDetails_;
   QLineEdit* txtChannel_;
   QComboBox* cmbCategories_;
+  QLabel* lblKeep_;
+  QCheckBox* chkKeepDefault_;
+  QSpinBox* spnKeepItems_;
+  QLabel* lblKeepItems_;
+  QSpinBox* spnKeepDays_;
+  QLabel* lblKeepDays_;
+  QCheckBox* chkKeepUnread_;
   QLabel* picFooter_;
   QPushButton* btnOK_;
   QPushButton* btnCancel_;

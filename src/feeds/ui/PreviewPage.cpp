@@ -15,7 +15,7 @@ QString PreviewPage::fill(const QString& templateText, const FeedItem& item, con
                           const QString& cutNote) {
   const std::optional<QUrl> link = LinkPolicy::forOpening(item.media.isEmpty() ? item.link : item.media);
   const std::optional<QUrl> base = LinkPolicy::forOpening(item.link);
-  const SanitizedHtml body = HtmlSanitizer().sanitize(item.description, base ? *base : QUrl());
+  const SanitizedHtml body = HtmlSanitizer().sanitize(item.body(), base ? *base : QUrl());
   QString description = body.html;
   if (body.cut && !cutNote.isEmpty()) {
     description += QStringLiteral("\n<p><i>") + cutNote.toHtmlEscaped() + QStringLiteral("</i></p>");

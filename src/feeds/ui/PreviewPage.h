@@ -11,7 +11,7 @@ namespace tidewell {
 class PreviewPage {
  public:
   // Fills "[[title]]", "[[link]]" (the media URL, else the link), "[[app]]",
-  // "[[desc]]" (line feeds as CR LF), "[[date]]" ("07 Sep 2002") and
+  // "[[desc]]" (the body, line feeds as CR LF), "[[date]]" ("07 Sep 2002") and
   // "[[time]]", every occurrence, in one pass over the template: a
   // placeholder that arrives inside a value is text and is never expanded
   // again. Titles, dates and the address are text and are escaped; the link

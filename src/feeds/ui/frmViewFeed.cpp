@@ -9,6 +9,7 @@
 #include "feeds/FeedParser.h"
 #include "feeds/ItemExport.h"
 #include "feeds/LinkPolicy.h"
+#include "feeds/ui/EnclosureSaver.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
@@ -237,13 +238,14 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   if (!result) return finish(plainCaption());
   feedData_ = result->body;
   feedCharset_ = result->charset;
+  feedBase_ = result->finalUrl.isEmpty() ? QUrl::fromUserInput(feedUrl_.trimmed()) : result->finalUrl;
 
   setCaption(feedCaption_ + text("MSG_WND_PARSING"));
   ParseResult parsed;
   if (feedType_ == 1) {
-    parsed = ParseAtomItems(feedData_, feedCharset_, context_.messages);
+    parsed = ParseAtomItems(feedData_, feedCharset_, context_.messages, feedBase_);
   } else if (feedType_ == 0 || feedType_ == 2) {
-    parsed = ParseRssItems(feedData_, feedCharset_, context_.messages);
+    parsed = ParseRssItems(feedData_, feedCharset_, context_.messages, feedBase_);
   }
   if (!self) return;
 
@@ -274,6 +276,7 @@ void frmViewFeed::LoadStoredItems() {
     auto* row = new ItemRow;
     row->setText(ColTitle, item.title);
     row->setData(ColTitle, TagRole, item.link);
+    row->setData(ColTitle, MediaRole, item.media);
     row->setData(ColTitle, IdRole, item.id);
     row->setData(ColTitle, OccurrenceRole, item.occurrence);
     FeedItem date;
@@ -297,10 +300,22 @@ void frmViewFeed::LoadStoredItems() {
 void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
   hasNewItems_ = false;
   if (parsed.empty()) return;
-  const ItemStore store(itemStorePath());
+  context_.settings.LoadRetentionSettings();
+  const ItemStore store(itemStorePath(),
+                        RetentionPolicy{context_.settings.retentionKeep, context_.settings.retentionDays,
+                                        context_.settings.retentionIncludeUnread});
   // The store's own latest id: a scheduled check may have moved it since the
   // list was read.
   const MergeResult merged = store.MergeNewItems(parsed, store.ReadLatestId());
+  if (merged.removed > 0) {
+    // The feed's limits took older rows out of the store: list what it holds now.
+    sortColumn_ = ColDateSort;
+    sortOrder_ = Qt::DescendingOrder;
+    LoadStoredItems();
+    hasNewItems_ = merged.added > 0;
+    if (merged.added > 0) latestId_ = merged.latestId;
+    return;
+  }
   QList<QTreeWidgetItem*> rows;
   for (const FeedItem& item : merged.addedItems) {
     auto* row = new ItemRow;
@@ -315,6 +330,7 @@ void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
       row->setText(ColDateSort, DateKey(item));
     }
     row->setData(ColTitle, TagRole, item.link);
+    row->setData(ColTitle, MediaRole, item.media);
     row->setData(ColTitle, IdRole, item.id);
     row->setData(ColTitle, OccurrenceRole, idCounts_.value(item.id));
     idCounts_[item.id] = idCounts_.value(item.id) + 1;
@@ -444,6 +460,13 @@ void frmViewFeed::HandlePopupMenu(const QString& action) {
     exportPreview(action == QLatin1String("html"));
   } else if (action == QLatin1String("email")) {
     sendSelectedByEmail();
+  } else if (action == QLatin1String("play")) {
+    // The system's player for the enclosure's type takes the address.
+    const QString media = selectedEnclosure();
+    if (!util::IsBlank(media)) host_.openUrl(media);
+  } else if (action == QLatin1String("download")) {
+    const QString media = selectedEnclosure();
+    if (!util::IsBlank(media)) EnclosureSaver::save(context_, this, host_.network(), media);
   } else if (action == QLatin1String("online")) {
     if (QTreeWidgetItem* row = selectedRow()) {
       // A feed's link reaches the system's opener only as a web or mail address.
@@ -451,6 +474,11 @@ void frmViewFeed::HandlePopupMenu(const QString& action) {
       if (link) host_.openUrl(link->toString(QUrl::FullyEncoded));
     }
   }
+}
+
+QString frmViewFeed::selectedEnclosure() const {
+  const QTreeWidgetItem* row = selectedRow();
+  return row ? row->data(ColTitle, MediaRole).toString() : QString();
 }
 
 void frmViewFeed::deleteSelected() {
@@ -523,8 +551,7 @@ void frmViewFeed::sendSelectedByEmail() {
     return;
   }
   host_.sendItemByEmail(feedCaption_, currentItem_.title,
-                        currentItem_.media.isEmpty() ? currentItem_.link : currentItem_.media,
-                        currentItem_.description);
+                        currentItem_.media.isEmpty() ? currentItem_.link : currentItem_.media, currentItem_.body());
 }
 
 void frmViewFeed::keepSplitterInBand(int position) {

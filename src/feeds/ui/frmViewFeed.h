@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -32,7 +33,7 @@ class frmViewFeed : public QWidget {
   enum Column { ColTitle = 0, ColPublished = 1, ColDateSort = 2 };
   // Row data: the item's link (the row's tag), its stored id and its position
   // among stored items with that id, and whether it is unread.
-  enum Role { TagRole = Qt::UserRole, IdRole, OccurrenceRole, UnreadRole };
+  enum Role { TagRole = Qt::UserRole, IdRole, OccurrenceRole, UnreadRole, MediaRole };
   static constexpr int kDelayMs = 400;
 
   frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent = nullptr);
@@ -52,10 +53,13 @@ class frmViewFeed : public QWidget {
   bool StillExecuting() const { return stillExecuting_; }
   bool HasNewItems() const { return hasNewItems_; }
   const FeedItem& currentItem() const { return currentItem_; }
+  // The selected row's enclosure address; "" without one.
+  QString selectedEnclosure() const;
 
   // Lists the stored items (when loadStored) and checks the feed for new ones.
   void LoadFeedData(bool loadStored);
-  // "show", "del", "txt", "html", "email", "online"; anything else does nothing.
+  // "show", "del", "txt", "html", "email", "online", "play", "download";
+  // anything else does nothing.
   void HandlePopupMenu(const QString& action);
   void ShowItemPreview();
   // Closes the window even while it is busy (the main window is going away).
@@ -126,6 +130,7 @@ class frmViewFeed : public QWidget {
   bool checkForNewItems_ = false;
   QByteArray feedData_;
   QString feedCharset_;
+  QUrl feedBase_;  // where feedData_ came from (after redirects)
   bool stillExecuting_ = false;
   bool hasNewItems_ = false;
   bool loading_ = false;

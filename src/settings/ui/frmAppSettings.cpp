@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tidewell {
@@ -88,6 +89,27 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
   auto* lblContent = heading("lblContent", QStringLiteral("Feed Content:"));
   chkRemotePictures_ = new QCheckBox(QStringLiteral("Load remote pictures"), this);
   chkRemotePictures_->setObjectName(QStringLiteral("chkRemotePictures"));
+  // Starred items are always kept; nothing is removed until a limit is set.
+  auto* lblKeep = heading("lblKeep", QStringLiteral("Stored Items of every Feed:"));
+  spnKeepItems_ = new QSpinBox(this);
+  spnKeepItems_->setObjectName(QStringLiteral("spnKeepItems"));
+  spnKeepItems_->setRange(0, 1000000);
+  auto* lblKeepItems = new QLabel(QStringLiteral("Newest items (0 = all)"), this);
+  lblKeepItems->setObjectName(QStringLiteral("lblKeepItems"));
+  spnKeepDays_ = new QSpinBox(this);
+  spnKeepDays_->setObjectName(QStringLiteral("spnKeepDays"));
+  spnKeepDays_->setRange(0, 36500);
+  auto* lblKeepDays = new QLabel(QStringLiteral("Days at most (0 = any age)"), this);
+  lblKeepDays->setObjectName(QStringLiteral("lblKeepDays"));
+  chkKeepUnread_ = new QCheckBox(QStringLiteral("Remove unread items too"), this);
+  chkKeepUnread_->setObjectName(QStringLiteral("chkKeepUnread"));
+  auto* keep = new QGridLayout;
+  keep->addWidget(spnKeepItems_, 0, 0);
+  keep->addWidget(lblKeepItems, 0, 1);
+  keep->addWidget(spnKeepDays_, 1, 0);
+  keep->addWidget(lblKeepDays, 1, 1);
+  keep->addWidget(chkKeepUnread_, 2, 0, 1, 2);
+  keep->setColumnStretch(1, 1);
 
   const DialogButtons dialogButtons = makeDialogButtons(this);
   btnOK_ = dialogButtons.ok;
@@ -110,6 +132,8 @@ frmAppSettings::frmAppSettings(AppContext& context, QWidget* parent) : QDialog(p
   layout->addLayout(proxyFields);
   layout->addWidget(lblContent);
   layout->addWidget(chkRemotePictures_);
+  layout->addWidget(lblKeep);
+  layout->addLayout(keep);
   layout->addSpacing(12);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -136,6 +160,10 @@ void frmAppSettings::Form_Load() {
   txtProxyUser_->setText(s.proxy.user);
   for (QLineEdit* edit : {txtProxyHost_, txtProxyPort_, txtProxyUser_}) edit->setEnabled(!optProxy_[0]->isChecked());
   chkRemotePictures_->setChecked(s.remotePictures != 0);
+  s.LoadRetentionSettings();
+  spnKeepItems_->setValue(s.retentionKeep);
+  spnKeepDays_->setValue(s.retentionDays);
+  chkKeepUnread_->setChecked(s.retentionIncludeUnread);
 }
 
 void frmAppSettings::btnOK_Click() {
@@ -153,6 +181,10 @@ void frmAppSettings::btnOK_Click() {
   if (!s.SaveProxySettings()) return;
   NetworkProxy::apply(s.proxy);
   s.remotePictures = chkRemotePictures_->isChecked() ? 1 : 0;
+  s.retentionKeep = spnKeepItems_->value();
+  s.retentionDays = spnKeepDays_->value();
+  s.retentionIncludeUnread = chkKeepUnread_->isChecked();
+  if (!s.SaveRetentionSettings()) return;
   if (!s.SaveAppSettings(true)) return;
   accept();
 }

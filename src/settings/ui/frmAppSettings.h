@@ -6,15 +6,17 @@ class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 class QPushButton;
+class QSpinBox;
 
 namespace tidewell {
 
 struct AppContext;
 
 // Start with the desktop session, and what the main window's close button
-// does: close completely or go to the notification area, and whether new
-// items are announced by the desktop's notifications or the program's pop-up,
-// and the proxy the downloads use (the system's, or HTTP / SOCKS5 by hand).
+// does: close completely or go to the notification area; whether new items
+// are announced by the desktop's notifications or the program's pop-up; the
+// proxy the downloads use (the system's, or HTTP / SOCKS5 by hand); and how
+// much of each feed's stored items is kept when the feed has no choice of its own.
 class frmAppSettings : public QDialog {
   Q_OBJECT
 
@@ -29,6 +31,9 @@ class frmAppSettings : public QDialog {
   QLineEdit* txtProxyHost() const { return txtProxyHost_; }
   QLineEdit* txtProxyPort() const { return txtProxyPort_; }
   QLineEdit* txtProxyUser() const { return txtProxyUser_; }
+  QSpinBox* spnKeepItems() const { return spnKeepItems_; }
+  QSpinBox* spnKeepDays() const { return spnKeepDays_; }
+  QCheckBox* chkKeepUnread() const { return chkKeepUnread_; }
   QPushButton* btnOK() const { return btnOK_; }
   QPushButton* btnCancel() const { return btnCancel_; }
 
@@ -47,6 +52,9 @@ class frmAppSettings : public QDialog {
   QLineEdit* txtProxyHost_;
   QLineEdit* txtProxyPort_;
   QLineEdit* txtProxyUser_;
+  QSpinBox* spnKeepItems_;
+  QSpinBox* spnKeepDays_;
+  QCheckBox* chkKeepUnread_;
   QPushButton* btnOK_;
   QPushButton* btnCancel_;
 };

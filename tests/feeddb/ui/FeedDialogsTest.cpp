@@ -4,14 +4,19 @@
 #include "feeddb/ui/frmAddFeed.h"
 #include "feeddb/ui/frmCategory.h"
 #include "support/AppFixture.h"
+#include "feeds/FeedDates.h"
+#include "feeds/FeedParser.h"
+#include "feeds/ItemStore.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace tidewell;
@@ -37,6 +42,13 @@ const QByteArray kPodcast =
     "<channel><title>Tide Talk</title><itunes:summary>Talk</itunes:summary></channel></rss>";
 const QByteArray kAtomWithoutTitle =
     "<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>x</title></entry></feed>";
+const QByteArray kRss10 =
+    "<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+    "xmlns=\"http://purl.org/rss/1.0/\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+    "<channel rdf:about=\"http://estuary.example/\"><title>Estuary Wire</title><link>http://estuary.example/</link>"
+    "</channel><item rdf:about=\"http://estuary.example/2\"><title>Two</title><link>/2</link>"
+    "<dc:date>2026-12-08T07:30:00Z</dc:date></item><item rdf:about=\"http://estuary.example/1\"><title>One</title>"
+    "<link>/1</link><dc:date>2026-12-07T07:30:00Z</dc:date></item></rdf:RDF>";
 const QByteArray kHtml = "<html><body><p>Not a feed<br></body></html>";
 
 struct Harness : AppFixture {
@@ -243,6 +255,57 @@ class FeedDialogsTest : public QObject {
     QCOMPARE(feed->name, QStringLiteral("Daily"));
     QCOMPARE(feed->category, QStringLiteral("News"));
     QCOMPARE(feed->url, server.url(QStringLiteral("/daily.xml")).toString());
+  }
+
+  // An RSS 1.0 feed is subscribed as RSS, its items then read like any
+  // other's; the feed's own retention choice goes into its item store.
+  void rss10FeedIsAcceptedAndChecksNormally() {
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/rdf.xml"), {.body = kRss10});
+    auto dialog = h.addFeed(QStringLiteral("News"));
+    QVERIFY(dialog->chkKeepDefault()->isChecked());
+    QVERIFY(!dialog->spnKeepItems()->isEnabled());
+    const QString url = server.url(QStringLiteral("/rdf.xml")).toString();
+    dialog->txtURL()->setText(url);
+    dialog->btnOK()->click();
+    QCOMPARE(h.messages.titles(), QStringList());
+    QCOMPARE(dialog->stage(), QStringLiteral("ok"));
+    QCOMPARE(dialog->TypeOfFeed(), qint16(0));
+    QCOMPARE(dialog->txtChannel()->text(), QStringLiteral("Estuary Wire"));
+    dialog->chkKeepDefault()->setChecked(false);
+    QVERIFY(dialog->spnKeepItems()->isEnabled());
+    dialog->spnKeepItems()->setValue(100);
+    dialog->chkKeepUnread()->setChecked(true);
+    dialog->btnOK()->click();
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    const QByteArray db = h.database();
+    const QByteArray stored = "name=\"Estuary Wire\" type=\"0\" id=\"";
+    const qsizetype at = db.indexOf(stored);
+    QVERIFY2(at >= 0, db.constData());
+    const QString id = QString::fromUtf8(db.mid(at + stored.size(), 36));
+    QCOMPARE(ItemStore(h.context.paths.itemStore(id)).ReadRetention(), (RetentionPolicy{100, 0, true}));
+
+    const ParseResult parsed = ParseFeedItems(0, kRss10, {}, QUrl(url));
+    QCOMPARE(parsed.count(), 2);
+    QCOMPARE(parsed.items[1].link, QStringLiteral("http://127.0.0.1:%1/1").arg(server.url(QString()).port()));
+    QCOMPARE(DateKey(parsed.items[1]), QStringLiteral("20261207073000"));
+
+    // Editing shows the choice and can hand the feed back to the default.
+    frmAddFeed edit(h.context, [&h] { ++h.reloads; });
+    edit.EditMode = 1;
+    edit.FeedID = id;
+    edit.categoryName = QStringLiteral("News");
+    edit.txtURL()->setText(url);
+    edit.connectivityTest = [] { return true; };
+    edit.Form_Load();
+    QVERIFY(!edit.chkKeepDefault()->isChecked());
+    QCOMPARE(edit.spnKeepItems()->value(), 100);
+    edit.btnOK()->click();
+    edit.chkKeepDefault()->setChecked(true);
+    edit.btnOK()->click();
+    QCOMPARE(edit.result(), int(QDialog::Accepted));
+    QVERIFY(!ItemStore(h.context.paths.itemStore(id)).ReadRetention().has_value());
   }
 
   void offlineCancelledLeavesTheDialogAsItWas() {

@@ -456,6 +456,58 @@ class FeedViewerTest : public QObject {
     QCOMPARE(h.host.sent, (QStringList{kCaption, "Third", "http://example.invalid/3", "<p>third body</p>"}));
   }
 
+  // The article's body is what the preview and the e-mail show; its relative
+  // addresses point at the feed's server; the enclosure plays and downloads;
+  // the feed's limits take old rows out of the list as they leave the store.
+  void bodyEnclosureAndRetention() {
+    TestHttpServer server;
+    const QByteArray audio = QByteArray("ID3").repeated(1000);
+    server.route(QStringLiteral("/ep.mp3"), {.body = audio, .contentType = "audio/mpeg"});
+    const QByteArray first =
+        "<item><title>Full</title><link>a/1</link><pubDate>Sat, 07 Sep 2002 00:00:01 GMT</pubDate>"
+        "<description>teaser</description><content:encoded>&lt;p&gt;full &lt;img src=\"pic.png\"&gt;&lt;/p&gt;"
+        "</content:encoded><enclosure url=\"ep.mp3\" type=\"audio/mpeg\" length=\"3000\"/></item>";
+    server.route(QStringLiteral("/feed.xml"), {.body = rss({first})});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    h.viewer->LoadFeedData(true);
+    QCOMPARE(h.titles(), QStringList{QStringLiteral("Full")});
+    h.click(h.row(0));
+    const QString shown = h.viewer->ucPreview()->bodyInnerHtml();
+    QVERIFY2(shown.contains(QStringLiteral("full")) && !shown.contains(QStringLiteral("teaser")), qPrintable(shown));
+    QCOMPARE(h.viewer->currentItem().content,
+             QStringLiteral("<p>full <img src=\"%1\"></p>").arg(server.url(QStringLiteral("/pic.png")).toString()));
+    QCOMPARE(h.viewer->currentItem().link, server.url(QStringLiteral("/a/1")).toString());
+
+    const QString enclosure = server.url(QStringLiteral("/ep.mp3")).toString();
+    QCOMPARE(h.viewer->selectedEnclosure(), enclosure);
+    h.viewer->HandlePopupMenu(QStringLiteral("play"));
+    QCOMPARE(h.host.opened, QStringList{enclosure});
+    const QString target = h.home.file(QStringLiteral("saved.mp3"));
+    h.messages.answerSaveFile(target);
+    h.viewer->HandlePopupMenu(QStringLiteral("download"));
+    QCOMPARE(h.home.read(QStringLiteral("saved.mp3")), audio);
+    QCOMPARE(h.messages.titles().last(), QStringLiteral("Done!"));
+
+    h.context.settings.smtpServer = QStringLiteral("127.0.0.1");
+    QVERIFY(h.context.settings.SaveEmailSettings(false).ok());
+    h.viewer->HandlePopupMenu(QStringLiteral("email"));
+    QCOMPARE(h.host.sent.value(3), h.viewer->currentItem().content);
+
+    // Keep one item, unread too: the next check's new item replaces the old row.
+    h.context.settings.retentionKeep = 1;
+    h.context.settings.retentionIncludeUnread = true;
+    QVERIFY(h.context.settings.SaveRetentionSettings().ok());
+    server.route(QStringLiteral("/feed.xml"),
+                 {.body = rss({rssItem(QStringLiteral("Newer"), QStringLiteral("http://example.invalid/n"),
+                                       QStringLiteral("Sun, 08 Sep 2002 00:00:01 GMT"), QStringLiteral("n")),
+                               first})});
+    h.viewer->LoadFeedData(false);
+    QCOMPARE(h.titles(), QStringList{QStringLiteral("Newer")});
+    QVERIFY(h.viewer->HasNewItems());
+    QCOMPARE(h.stored()->items.size(), size_t(1));
+  }
+
   void remotePicturesArriveLaterAndBigOnesNever() {
     TestHttpServer server;
     QImage picture(40, 30, QImage::Format_RGB32);

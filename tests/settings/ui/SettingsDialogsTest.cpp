@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace tidewell;
@@ -148,6 +149,12 @@ class SettingsDialogsTest : public QObject {
     QVERIFY(!dialog.optClose(0)->isChecked());
     dialog.optClose(0)->click();
     dialog.chkStartup()->setChecked(true);
+    // Everything is kept until the user sets a limit.
+    QCOMPARE(dialog.spnKeepItems()->value(), 0);
+    QCOMPARE(dialog.spnKeepDays()->value(), 0);
+    QVERIFY(!dialog.chkKeepUnread()->isChecked());
+    dialog.spnKeepItems()->setValue(200);
+    dialog.spnKeepDays()->setValue(30);
     dialog.btnOK()->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     const mSettings s = h.reloaded();
@@ -155,8 +162,14 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(s.closeMinimizes, qint16(0));
     QCOMPARE(s.startWithSystem, qint16(1));
     QVERIFY(!QDir(h.home.file(QStringLiteral("autostart"))).isEmpty());
+    mSettings retention = h.reloaded();
+    retention.LoadRetentionSettings();
+    QCOMPARE(retention.retentionKeep, 200);
+    QCOMPARE(retention.retentionDays, 30);
+    QVERIFY(!retention.retentionIncludeUnread);
 
     frmAppSettings again(h.context);
+    QCOMPARE(again.spnKeepItems()->value(), 200);
     QVERIFY(again.optClose(0)->isChecked());
     QVERIFY(again.chkStartup()->isChecked());
     again.chkStartup()->setChecked(false);
