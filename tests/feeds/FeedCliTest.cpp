@@ -73,7 +73,7 @@ TEST(FeedCli, ParsePrintsOneJsonObjectPerItem) {
                   .startsWith(QStringLiteral("<p><img src=\"https://mirror.example/img/chart.png\"")));
   based = runCli({QStringLiteral("parse"), QStringLiteral("--base"), QStringLiteral("https://mirror.example/x.atom"),
                   TempHome::testDataDir() + QStringLiteral("/feeds/atom-summary-xhtml.xml")});
-  EXPECT_EQ(based.out, fixture(QStringLiteral("atom-summary-xhtml.jsonl")));
+  EXPECT_EQ(jsonLines(based.out), expectedItems(QStringLiteral("atom-summary-xhtml")));
   EXPECT_EQ(
       runCli({QStringLiteral("parse"), QStringLiteral("--base"), QStringLiteral("relative/only"), QStringLiteral("-")})
           .exitCode,

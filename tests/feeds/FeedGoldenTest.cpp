@@ -25,10 +25,10 @@ namespace {
 using test::TempHome;
 
 QJsonObject itemJson(const FeedItem& item) {
-  return {{"title", item.title},     {"link", item.link}, {"day", item.day},
-          {"month", item.month},     {"year", item.year}, {"time", item.time},
-          {"media", item.media},     {"id", item.id},     {"description", item.description},
-          {"datekey", DateKey(item)}};
+  return {{"title", item.title},     {"link", item.link},       {"day", item.day},
+          {"month", item.month},     {"year", item.year},       {"time", item.time},
+          {"media", item.media},     {"id", item.id},           {"description", item.description},
+          {"content", item.content}, {"datekey", DateKey(item)}};
 }
 
 QJsonObject parsedJson(const QByteArray& bytes) {
