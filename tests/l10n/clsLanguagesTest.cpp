@@ -158,7 +158,9 @@ TEST_F(LanguagesTest, DamagedFilesLoadWhatTheyCan) {
   QStringList many;
   for (int i = 0; i < 10000; ++i) many << QStringLiteral("<KEY_%1>value %1</KEY_%1>").arg(i);
   QByteArray invalidUtf8 = localizationFile({{QStringLiteral("Deutsch"), kGerman}});
-  invalidUtf8.replace("beschäftigt", "besch\xe4\xff\xfe" "ftigt");
+  invalidUtf8.replace("beschäftigt",
+                      "besch\xe4\xff\xfe"
+                      "ftigt");
   const QByteArray latin1 = QString::fromUtf8(localizationFile({{QStringLiteral("Deutsch"), kGerman}})).toLatin1();
   QByteArray withBom = "\xef\xbb\xbf" + localizationFile({{QStringLiteral("Deutsch"), kGerman}});
 
