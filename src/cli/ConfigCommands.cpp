@@ -151,7 +151,7 @@ int scheduleDisable(AppContext& context) {
 
 int runConfig(AppContext& context, const QStringList& args) {
   if (args.isEmpty()) return usageError(QStringLiteral("config"));
-  const QString verb = args.first();
+  const QString& verb = args.first();
   if (verb == QLatin1String("get")) return configGet(context, args.mid(1));
   if (verb == QLatin1String("set")) return configSet(context, args.mid(1));
   return usageError(QStringLiteral("config"));
@@ -159,7 +159,7 @@ int runConfig(AppContext& context, const QStringList& args) {
 
 int runSchedule(AppContext& context, const QStringList& args) {
   if (args.isEmpty()) return usageError(QStringLiteral("schedule"));
-  const QString verb = args.first();
+  const QString& verb = args.first();
   const QStringList rest = args.mid(1);
   if (verb == QLatin1String("list") && rest.isEmpty()) return scheduleList(context);
   if (verb == QLatin1String("add") && rest.size() == 1) return scheduleAdd(context, rest.first());

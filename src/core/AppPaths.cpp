@@ -22,8 +22,8 @@ bool canCreateFilesIn(const QString& folder) {
 }  // namespace
 
 AppPaths::AppPaths(QString appFolder, QString programFolder, QString installedDataFolder)
-    : appFolder_(QDir::cleanPath(std::move(appFolder))),
-      programFolder_(QDir::cleanPath(std::move(programFolder))),
+    : appFolder_(QDir::cleanPath(appFolder)),
+      programFolder_(QDir::cleanPath(programFolder)),
       installedDataFolder_(installedDataFolder.isEmpty() ? QString() : QDir::cleanPath(installedDataFolder)) {}
 
 QString AppPaths::installedDataFolderFor(const QString& programFolder) {
@@ -42,7 +42,7 @@ QString AppPaths::resolveAppFolder(const QString& programFolder, const QString& 
   if (!homeOverride.isEmpty()) return QDir(homeOverride).absolutePath();
   // An installed program never writes into bin/, even when it could (root).
   if (!isInstalled(programFolder) && canCreateFilesIn(programFolder)) return QDir(programFolder).absolutePath();
-  const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   QDir().mkpath(perUser);
   return perUser;
 }

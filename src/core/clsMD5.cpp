@@ -93,7 +93,7 @@ class Md5State {
           break;
       }
       const std::uint32_t next = b + rotateLeft(a + f + kSine[static_cast<std::size_t>(i)] + m[g],
-                                                kShift[static_cast<std::size_t>(round * 4 + i % 4)]);
+                                                kShift[static_cast<std::size_t>(round) * 4 + static_cast<std::size_t>(i % 4)]);
       a = d;
       d = c;
       c = b;

@@ -86,7 +86,7 @@ QByteArray EncodeHeaderText(const QString& text) {
     return text.toLatin1();
   }
   if (isLiteralHeaderText(text)) {
-    const QByteArray folded = foldHeaderText(text);
+    QByteArray folded = foldHeaderText(text);
     if (!folded.isEmpty()) {
       return folded;
     }

@@ -68,6 +68,7 @@ bool isUtf8Name(const QString& name) { return name == QLatin1String("utf-8"); }
 // iconv for the charsets Qt's converters do not know; invalid input bytes become U+FFFD.
 std::optional<QString> decodeWithIconv(const QByteArray& bytes, const QString& encoding) {
   iconv_t cd = iconv_open("UTF-16LE", encoding.toLatin1().constData());
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): (iconv_t)-1 is how iconv_open reports failure.
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   QString out;
   out.reserve(bytes.size());
@@ -100,6 +101,7 @@ bool knownEncoding(const QString& name) {
   if (name.isEmpty()) return false;
   if (QStringDecoder(name.toLatin1().constData()).isValid()) return true;
   iconv_t cd = iconv_open("UTF-16LE", name.toLatin1().constData());
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): (iconv_t)-1 is how iconv_open reports failure.
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   iconv_close(cd);
   return true;
@@ -183,11 +185,11 @@ QString FeedDecoder::declaredEncoding(const QByteArray& bytes) {
 
 QString FeedDecoder::detectEncoding(const QByteArray& bytes, const QString& httpCharset) {
   int bomLength = 0;
-  const QString bom = bomEncoding(bytes, &bomLength);
+  QString bom = bomEncoding(bytes, &bomLength);
   if (!bom.isEmpty()) return bom;
-  const QString declared = normalizedName(declaredEncoding(bytes));
+  QString declared = normalizedName(declaredEncoding(bytes));
   if (knownEncoding(declared)) return declared;
-  const QString http = normalizedName(httpCharset);
+  QString http = normalizedName(httpCharset);
   if (knownEncoding(http)) return http;
   return QStringLiteral("utf-8");
 }

@@ -114,7 +114,7 @@ QByteArray frmLanguage::fetch(const QString& url) {
   QEventLoop wait;
   connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
   wait.exec(QEventLoop::ExcludeUserInputEvents);
-  const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+  QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
   reply->deleteLater();
   return body;
 }
