@@ -64,7 +64,7 @@ class Md5State {
  private:
   void transform(const unsigned char* block) {
     std::uint32_t m[16];
-    for (int i = 0; i < 16; ++i) {
+    for (std::size_t i = 0; i < 16; ++i) {
       m[i] = static_cast<std::uint32_t>(block[i * 4]) | (static_cast<std::uint32_t>(block[i * 4 + 1]) << 8) |
              (static_cast<std::uint32_t>(block[i * 4 + 2]) << 16) |
              (static_cast<std::uint32_t>(block[i * 4 + 3]) << 24);
