@@ -5,6 +5,7 @@
 #include "core/CommandLine.h"
 #include "core/UserMessages.h"
 #include "core/UserStore.h"
+#include "feeds/ItemIndex.h"
 #include "l10n/clsLanguages.h"
 #include "scheduler/SchedulerState.h"
 #include "settings/mSettings.h"
@@ -26,6 +27,8 @@ struct AppContext {
   clsLanguages languages{identity, paths};
   QString currentLanguage = QStringLiteral("English");
   SchedulerState scheduler;
+  // Opened on first use; rebuilt from the item stores when missing or damaged.
+  ItemIndex itemIndex{paths};
 };
 
 }  // namespace tidewell
