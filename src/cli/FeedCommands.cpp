@@ -183,7 +183,8 @@ int runItems(AppContext& context, const QStringList& args) {
                      {"date", item.date},
                      {"media", item.media}})
                .toUtf8();
-    out += '\n';
+    out.chop(1);  // the closing brace: a JSON boolean follows the strings
+    out += item.starred ? ",\"starred\":true}\n" : ",\"starred\":false}\n";
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   return kExitOk;
