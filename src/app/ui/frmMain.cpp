@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/ReadingController.h"
 #include "app/ui/SystemTray.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmConfirmClose.h"
@@ -192,6 +193,8 @@ void frmMain::Form_Load() {
   addDockWidget(Qt::LeftDockWidgetArea, ucFormDock_);
   resizeDocks({ucFormDock_}, {270}, Qt::Horizontal);
   connect(ucFormDock_, &frmOptionBar::closedByUser, this, [this] { menus_->mnuToolsOptionBar->setChecked(false); });
+  // Before the language is applied: its menu entries are localized with the rest.
+  reading_ = new ReadingController(context_, *this);
 
   rebuildWindowsMenu();
   // Sending needs an item: the first click on one enables it.
@@ -224,6 +227,8 @@ void frmMain::Form_Load() {
   setWindowTitle(context_.identity.programName + QStringLiteral(" by ") + context_.identity.companyName);
   menus_->cmdWebsite->setToolTip(QStringLiteral("Visit ") + context_.identity.website);
 
+  reading_->restoreLayout();
+
   if (context_.userStore.userValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
     openHelpFile();
     QCoreApplication::processEvents();
@@ -255,6 +260,7 @@ void frmMain::Form_Unload() {
   scheduleRunning_ = false;
   tmrSchedule_.setEnabled(false);
   tray_->remove();
+  if (reading_) reading_->saveLayout();
   for (frmViewFeed* viewer : viewers()) viewer->forceClose();
   emit unloaded();
 }
@@ -401,6 +407,7 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   viewer->setFeedCaption(caption);
   viewer->setFeedType(type);
   viewer->setCheckForNewItems(checkForNewItems);
+  if (reading_) reading_->viewerOpened(*viewer);
   QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->setWindowIcon(QIcon(QStringLiteral(":/icons/tree-rss.png")));
@@ -455,6 +462,12 @@ void frmMain::setNewFeedEnabled(bool enabled) { menus_->mnuCatNewFeed->setEnable
 bool frmMain::openUrl(const QString& url) { return urlOpener && urlOpener(url); }
 
 QNetworkAccessManager* frmMain::network() { return network_; }
+
+void frmMain::nextUnreadAfter(const QString& feedId) {
+  if (reading_) reading_->nextUnreadAfter(feedId);
+}
+
+void frmMain::deleteSelectedItem() { mnuFeedItemDel_Click(); }
 
 CategoryTreeWidget* frmMain::tvCategories() const { return ucFormDock_ ? ucFormDock_->tvCategories() : nullptr; }
 

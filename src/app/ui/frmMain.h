@@ -27,6 +27,7 @@ class CategoryTreeWidget;
 class frmOptionBar;
 class frmViewFeed;
 class DesktopNotifier;
+class ReadingController;
 class SystemTray;
 
 // The main window: the category panel docked at its side, one tab per open
@@ -72,6 +73,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
                        const QString& description) override;
   bool openUrl(const QString& url) override;
   QNetworkAccessManager* network() override;
+  void nextUnreadAfter(const QString& feedId) override;
+  void deleteSelectedItem() override;
 
   // Parts, for the dialogs and the tests.
   MainMenus& menus() { return *menus_; }
@@ -88,6 +91,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool inSystemTray() const { return inTray_; }
   SystemTray& systemTray() { return *tray_; }
   DesktopNotifier& notifier() { return *notifier_; }
+  // Counts, mark read, update all, search and the remembered layout (after Form_Load).
+  ReadingController* reading() const { return reading_; }
 
   // How addresses and files are opened (the user's browser); tests replace it.
   std::function<bool(const QString&)> urlOpener;
@@ -173,6 +178,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   bool inTray_ = false;
   SystemTray* tray_ = nullptr;
   std::unique_ptr<DesktopNotifier> notifier_;
+  ReadingController* reading_ = nullptr;
   // Context of connections from windows that may outlive this one's members
   // (frames closed but not yet deleted): it goes before the base classes do.
   QObject lifetime_;
