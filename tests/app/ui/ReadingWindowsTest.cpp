@@ -292,6 +292,7 @@ class ReadingWindowsTest : public QObject {
     // A click on the star stars, it does not open (or mark read) the item.
     QVERIFY(neap->data(frmViewFeed::ColTitle, frmViewFeed::UnreadRole).toBool());
     QTRY_COMPARE(h.shown(CategoryTreeWidget::kStarredKey), QStringLiteral("Starred (1)"));
+    h.screenshot(h.window.get(), QStringLiteral("reading-starred-node.png"));
 
     // The Starred node lists it; opening it there selects it in its feed.
     h.tree()->setCurrentItem(h.tree()->findKey(CategoryTreeWidget::kStarredKey));
@@ -302,7 +303,7 @@ class ReadingWindowsTest : public QObject {
     QCOMPARE(starred->lstResults()->topLevelItemCount(), 1);
     QCOMPARE(starred->lstResults()->topLevelItem(0)->text(1), QStringLiteral("Neap tides"));
     QCOMPARE(starred->lstResults()->topLevelItem(0)->text(0), QStringLiteral("Tide Talk"));
-    h.screenshot(starred, QStringLiteral("reading-starred.png"));
+    h.screenshot(starred, QStringLiteral("reading-starred-list.png"));
 
     // The key toggles it off again, and the list follows.
     list->setFocus();
