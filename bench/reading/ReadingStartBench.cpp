@@ -7,9 +7,11 @@
 //
 //   bin/bench_reading_start [FEEDS] [ITEMS]
 #include "app/AppContext.h"
+#include "app/ui/ReadingController.h"
 #include "app/ui/frmMain.h"
 #include "core/StderrMessages.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
+#include "feeddb/ui/TreeCounts.h"
 #include "feeds/ItemIndex.h"
 
 #include <QApplication>
@@ -101,12 +103,16 @@ int main(int argc, char* argv[]) {
     window.Form_Load();
     window.show();
     QCoreApplication::processEvents();
+    const double upMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    // A new index fills in after the window is up, a few feeds at a time.
+    while (window.reading()->counts().building()) QCoreApplication::processEvents();
     const QTreeWidgetItem* root = window.tvCategories()->rootItem();
     const QString shown = root ? CategoryTreeWidget::shownText(root) : QString();
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     if (shown != expected) std::printf("unexpected root: %s (wanted %s)\n", qPrintable(shown), qPrintable(expected));
     if (run == 0) {
-      std::printf("%-62s %9.0f ms\n", "first start: builds the item index from every store", ms);
+      std::printf("%-62s %9.0f ms\n", "first start: window up, the index still to build", upMs);
+      std::printf("%-62s %9.0f ms\n", "first start: every store read into the index, all counts", ms);
     } else {
       starts.push_back(ms);
     }

@@ -27,10 +27,16 @@ ReadingController::ReadingController(AppContext& context, frmMain& window)
     : QObject(&window), context_(context), window_(window), menus_(window.menus()), layout_(context.paths) {
   CategoryTreeWidget* tree = window_.tvCategories();
   counts_ = new TreeCounts(context_, *tree);
-  if (context_.itemIndex.open() == ItemIndex::OpenState::Replaced) {
+  const ItemIndex::OpenState state = context_.itemIndex.open();
+  if (state == ItemIndex::OpenState::Replaced) {
     showStatus(context_.languages.getMessages(QStringLiteral("MSG_IDX_REBUILT")));
   }
-  counts_->refresh();
+  // A new index reads every store once: in steps, with the window up.
+  if (state == ItemIndex::OpenState::Opened) {
+    counts_->refresh();
+  } else {
+    counts_->refreshInSteps();
+  }
 
   connect(tree, &CategoryTreeWidget::starredNodeOpened, this, [this] { openSearch(true); });
   connect(tree, &CategoryTreeWidget::deleteRequested, this, [this, tree](QTreeWidgetItem* item) {

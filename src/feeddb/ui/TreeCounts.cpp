@@ -20,6 +20,23 @@ TreeCounts::TreeCounts(AppContext& context, CategoryTreeWidget& tree) : QObject(
   watcher_.addPath(context_.paths.dataFolder());
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { settle_.start(); });
   connect(&tree_, &CategoryTreeWidget::reloaded, this, &TreeCounts::refresh);
+  step_.setInterval(0);
+  connect(&step_, &QTimer::timeout, this, [this] {
+    constexpr int kFeedsPerStep = 8;
+    for (int i = 0; i < kFeedsPerStep && !pending_.isEmpty(); ++i) context_.itemIndex.refresh(pending_.takeFirst());
+    if (pending_.isEmpty()) {
+      step_.stop();
+      refresh();  // and forget what the tree no longer has
+      return;
+    }
+    apply();
+  });
+}
+
+void TreeCounts::refreshInSteps() {
+  pending_ = feedIds();
+  apply();
+  step_.start();
 }
 
 QStringList TreeCounts::feedIds() const {
@@ -32,6 +49,7 @@ QStringList TreeCounts::feedIds() const {
 
 void TreeCounts::refresh() {
   settle_.stop();
+  if (step_.isActive()) return;  // the steps end with a refresh
   context_.itemIndex.sync(feedIds());
   apply();
 }

@@ -24,6 +24,10 @@ class TreeCounts : public QObject {
 
   // Reads the changed stores of every feed of the tree and shows the counts.
   void refresh();
+  // The same for an index that has yet to be built: a few feeds per turn of
+  // the event loop, so the window answers while the counts fill in.
+  void refreshInSteps();
+  bool building() const { return !pending_.isEmpty(); }
   // One feed changed (its viewer wrote it): only its store is compared.
   void refreshFeed(const QString& feedId);
 
@@ -42,6 +46,8 @@ class TreeCounts : public QObject {
   CategoryTreeWidget& tree_;
   QFileSystemWatcher watcher_;
   QTimer settle_;
+  QTimer step_;
+  QStringList pending_;
   int starred_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "app/ui/frmSearch.h"
 #include "core/clsMD5.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
+#include "feeddb/ui/TreeCounts.h"
 #include "feeds/ItemStore.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/ViewerReading.h"
@@ -78,6 +79,8 @@ struct Harness {
     window->resize(1100, 700);
     window->Form_Load();
     window->show();
+    // A new index fills in while the window runs.
+    QTest::qWaitFor([this] { return !window->reading()->counts().building(); });
   }
   void merge(const QString& feed, const FeedItems& items) {
     const ItemStore store(home.paths().itemStore(feed));
