@@ -6,6 +6,7 @@
 #include "core/UserMessages.h"
 #include "core/UserStore.h"
 #include "l10n/LocalizedMessages.h"
+#include "feeds/ItemIndex.h"
 #include "l10n/clsLanguages.h"
 #include "scheduler/SchedulerState.h"
 #include "settings/KeyringVault.h"
@@ -35,6 +36,8 @@ struct AppContext {
   mSettings settings{paths, messages};
   QString currentLanguage = QStringLiteral("English");
   SchedulerState scheduler;
+  // Opened on first use; rebuilt from the item stores when missing or damaged.
+  ItemIndex itemIndex{paths};
 };
 
 }  // namespace tidewell

@@ -6,6 +6,7 @@
 #include "cli/FeedDbCommands.h"
 #include "cli/OpmlCommands.h"
 #include "cli/RetentionCommands.h"
+#include "cli/ReadingCommands.h"
 #include "cli/SchedulerCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.
@@ -75,6 +76,16 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Apply the retention limits now to every feed (or the given ones); prints how many items each "
                       "lost as JSON lines."),
        runPrune},
+      {QStringLiteral("unread"), QStringLiteral("unread [--json]"),
+       QStringLiteral("Show the unread and total items per feed, per category and in all."), runUnread},
+      {QStringLiteral("mark-read"), QStringLiteral("mark-read (FEED_ID | --category NAME | --all)"),
+       QStringLiteral("Mark every item of a feed, of a category's feeds or of all feeds as read."), runMarkRead},
+      {QStringLiteral("star"), QStringLiteral("star [--off] FEED_ID ITEM_ID"),
+       QStringLiteral("Star an item (--off: unstar it)."), runStar},
+      {QStringLiteral("search"), QStringLiteral("search [--feed FEED_ID] [--starred] [--limit N] WORD..."),
+       QStringLiteral("Find stored items whose title or text holds every word (case and accents ignored); JSON "
+                      "lines, newest first. With --starred alone, every starred item."),
+       runSearch},
   };
   return table;
 }

@@ -159,6 +159,8 @@ int runItems(AppContext& context, const QStringList& args) {
                          {"link", item.link},
                          {"date", item.date},
                          {"media", item.media}});
+    out.chop(2);  // "}\n": a JSON boolean follows the strings
+    out += item.starred ? ",\"starred\":true}\n" : ",\"starred\":false}\n";
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   return kExitOk;

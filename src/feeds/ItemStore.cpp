@@ -158,6 +158,26 @@ pugi::xml_node elementAt(const pugi::xml_node& node, int index) {
   return {};
 }
 
+bool isStarred(const pugi::xml_node& item) { return std::strcmp(item.attribute("starred").value(), "1") == 0; }
+
+// Stars go in the third attribute, after the id and the status the list reads
+// by position, and only on starred items, so unstarred items stay as older
+// versions wrote them.
+bool setStarred(pugi::xml_node item, bool starred) {
+  if (isStarred(item) == starred) return false;
+  item.remove_attribute("starred");
+  if (!starred) return true;
+  pugi::xml_attribute id = item.first_attribute();
+  if (!id) id = item.append_attribute("id");
+  pugi::xml_attribute status = id.next_attribute();
+  if (!status) {
+    status = item.append_attribute("status");
+    status.set_value("0");
+  }
+  item.insert_attribute_after("starred", status).set_value("1");
+  return true;
+}
+
 bool isItem(const pugi::xml_node& node) {
   return node.type() == pugi::node_element && std::strcmp(node.name(), "item") == 0;
 }
@@ -260,6 +280,7 @@ std::optional<StoredItems> ItemStore::LoadStoredItems(UserMessages& messages) co
     item.link = FeedXml::text(elementAt(node, 1));
     item.date = FeedXml::text(elementAt(node, 2));
     readDetails(node, item);
+    item.starred = isStarred(node);
     item.occurrence = seen[item.id]++;
     result.items.push_back(std::move(item));
   }
@@ -354,6 +375,8 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
     setStatus("1");
   } else if (operation == QLatin1String("unread")) {
     setStatus("0");
+  } else if (operation == QLatin1String("star") || operation == QLatin1String("unstar")) {
+    changed = setStarred(found, operation == QLatin1String("star"));
   }
   if (!changed) return true;
   const Status saved = saveStore(store, path_);
@@ -505,6 +528,27 @@ int ItemStore::Prune(const QDateTime& now) const {
   const int removed = policy.apply(store.items, now);
   if (removed == 0) return 0;
   return saveStore(store, path_).ok() ? removed : -1;
+}
+
+int ItemStore::SetAllStatus(bool read) const {
+  const StoreLock lock(path_);
+  StoreDocument store;
+  if (loadStore(path_, store) != LoadState::Loaded || !store.items) return -1;
+  const char* const value = read ? "1" : "0";
+  int changed = 0;
+  for (pugi::xml_node node = store.items.first_child(); node; node = node.next_sibling()) {
+    if (!isItem(node)) continue;
+    // The status stays the second attribute, as ItemOperation keeps it.
+    pugi::xml_attribute id = node.first_attribute();
+    if (!id) id = node.append_attribute("id");
+    pugi::xml_attribute status = id.next_attribute();
+    if (!status) status = node.append_attribute("status");
+    if (std::strcmp(status.value(), value) == 0) continue;
+    status.set_value(value);
+    ++changed;
+  }
+  if (changed == 0) return 0;
+  return saveStore(store, path_).ok() ? changed : -1;
 }
 
 CacheValidators ItemStore::ReadCacheValidators() const {

@@ -34,10 +34,11 @@ struct StoredItem {
   QString date;  // "2002-Sep-07T00:00:01", "--T" without date
   QString description;
   QString media;
-  QString mediaType;    // the enclosure's MIME type, "" when not stated
-  QString mediaLength;  // its length in bytes as the feed states it
-  QString content;      // the body; "" when it is the description (or older stores)
-  int occurrence = 0;   // position among stored items with the same id
+  QString mediaType;      // the enclosure's MIME type, "" when not stated
+  QString mediaLength;    // its length in bytes as the feed states it
+  QString content;        // the body; "" when it is the description (or older stores)
+  bool starred = false;   // starred="1", the third attribute, written only when set
+  int occurrence = 0;     // position among stored items with the same id
 
   const QString& body() const { return content.isEmpty() ? description : content; }
 
@@ -66,8 +67,8 @@ struct MergeResult {
 };
 
 // The item store of one feed (Data/<feed id>.fdb):
-//   <data><items><item id=".." status="0"><title/><link/><date/><desc/><media type=".." length=".."/>
-//         <content/></item>...</items>
+//   <data><items><item id=".." status="0" [starred="1"]><title/><link/><date/><desc/>
+//         <media type=".." length=".."/><content/></item>...</items>
 //         <latest>20020907000001</latest><http etag=".." modified=".."/></data>
 // Element and attribute order is fixed: readers take them by position. Every
 // operation loads the file, works and saves it atomically; nothing is held open.
@@ -89,7 +90,8 @@ class ItemStore {
   std::optional<StoredItems> LoadStoredItems(UserMessages& messages) const;
 
   // operation: "del" (remove the item), "getinfo" (fill info, and with
-  // markRead set status "1"), "read", "unread", "check" (no change). False
+  // markRead set status "1"), "read", "unread", "star", "unstar", "check"
+  // (no change). False
   // when the item is not found or the file is missing or damaged (its message
   // shown). latestId, when given, receives the stored latest id.
   bool ItemOperation(const ItemRef& item, const QString& operation, bool markRead, UserMessages& messages,
@@ -97,6 +99,11 @@ class ItemStore {
   // The form that finds the first item whose id is the MD5 of link.
   bool ItemOperation(const QString& link, const QString& operation, bool markRead, UserMessages& messages,
                      FeedItem* info = nullptr, QString* latestId = nullptr) const;
+
+  // Sets every item's status to "1" (read) or "0" in one load and one save;
+  // the number of items changed, or -1 when the file is missing, damaged or
+  // cannot be saved (silent: the callers report it).
+  int SetAllStatus(bool read) const;
 
   // The stored latest id; "" when the file is missing, not XML or has none.
   QString ReadLatestId() const;

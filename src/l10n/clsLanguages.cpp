@@ -312,6 +312,17 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       {QStringLiteral("MSG_ART_DOWNLOADING"), QStringLiteral("Downloading the enclosure ...")},
       {QStringLiteral("MSG_ART_SAVED"), QStringLiteral("The enclosure was saved to ")},
       {QStringLiteral("MSG_ART_FAILED"), QStringLiteral("The enclosure could not be saved: ")},
+      // Everyday reading: counts, updates, the filter and the search.
+      {QStringLiteral("MSG_IDX_STARRED"), QStringLiteral("Starred")},
+      {QStringLiteral("MSG_IDX_UPDATING"), QStringLiteral("Updating %1 of %2 ...")},
+      {QStringLiteral("MSG_IDX_UPDATED"), QStringLiteral("All feeds updated.")},
+      {QStringLiteral("MSG_IDX_UPDATEBUSY"), QStringLiteral("A feed check is already running.")},
+      {QStringLiteral("MSG_IDX_FILTER"), QStringLiteral("Filter items (title and text)")},
+      {QStringLiteral("MSG_IDX_SEARCH"), QStringLiteral("Search all items")},
+      {QStringLiteral("MSG_IDX_SEARCHHINT"), QStringLiteral("Words to find (all must match)")},
+      {QStringLiteral("MSG_IDX_NOUNREAD"), QStringLiteral("No unread items left.")},
+      {QStringLiteral("MSG_IDX_REBUILT"),
+       QStringLiteral("The item index was damaged and has been built again from the item stores.")},
   };
   return messages;
 }

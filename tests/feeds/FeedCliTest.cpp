@@ -151,9 +151,10 @@ TEST(FeedCli, AddFeedValidatesAndItemsLists) {
   EXPECT_EQ(run.exitCode, 0);
   const QList<QByteArray> lines = run.out.trimmed().split('\n');
   ASSERT_EQ(lines.size(), 2);
-  EXPECT_EQ(lines[0], "{\"id\":\"" + first.id.toUtf8() +
-                          "\",\"status\":\"0\",\"title\":\"First \\\"one\\\"\",\"link\":\"http://harbour.example/1\","
-                          "\"date\":\"2002-Sep-07T00:00:01\",\"media\":\"http://harbour.example/1.mp3\"}");
+  EXPECT_EQ(lines[0],
+            "{\"id\":\"" + first.id.toUtf8() +
+                "\",\"status\":\"0\",\"title\":\"First \\\"one\\\"\",\"link\":\"http://harbour.example/1\","
+                "\"date\":\"2002-Sep-07T00:00:01\",\"media\":\"http://harbour.example/1.mp3\",\"starred\":false}");
   EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object().value(QStringLiteral("date")).toString(), QStringLiteral("--T"));
 
   // The enclosure of a stored item, saved through the command.

@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/ui/MainMenus.h"
 #include "app/ui/OpmlTransfer.h"
+#include "app/ui/ReadingController.h"
 #include "app/ui/SystemTray.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmConfirmClose.h"
@@ -211,6 +212,8 @@ void frmMain::Form_Load() {
   addDockWidget(Qt::LeftDockWidgetArea, ucFormDock_);
   resizeDocks({ucFormDock_}, {270}, Qt::Horizontal);
   connect(ucFormDock_, &frmOptionBar::closedByUser, this, [this] { menus_->mnuToolsOptionBar->setChecked(false); });
+  // Before the language is applied: its menu entries are localized with the rest.
+  reading_ = new ReadingController(context_, *this);
 
   rebuildWindowsMenu();
   // Sending needs an item: the first click on one enables it.
@@ -242,6 +245,8 @@ void frmMain::Form_Load() {
   setWindowIcon(icon);
 
   retranslate();
+
+  reading_->restoreLayout();
 
   if (context_.userStore.userValue(kSettings, QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
     openHelpFile();
@@ -280,6 +285,7 @@ void frmMain::Form_Unload() {
   scheduleRunning_ = false;
   tmrSchedule_.setEnabled(false);
   tray_->remove();
+  if (reading_) reading_->saveLayout();
   for (frmViewFeed* viewer : viewers()) viewer->forceClose();
   emit unloaded();
 }
@@ -464,6 +470,7 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   viewer->setFeedCaption(caption);
   viewer->setFeedType(type);
   viewer->setCheckForNewItems(checkForNewItems);
+  if (reading_) reading_->viewerOpened(*viewer);
   QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   // The tab shows the feed's kind, as its node in the tree does.
@@ -554,6 +561,12 @@ void frmMain::setNewFeedEnabled(bool enabled) { menus_->mnuCatNewFeed->setEnable
 bool frmMain::openUrl(const QString& url) { return urlOpener && urlOpener(url); }
 
 QNetworkAccessManager* frmMain::network() { return network_; }
+
+void frmMain::nextUnreadAfter(const QString& feedId) {
+  if (reading_) reading_->nextUnreadAfter(feedId);
+}
+
+void frmMain::deleteSelectedItem() { mnuFeedItemDel_Click(); }
 
 CategoryTreeWidget* frmMain::tvCategories() const { return ucFormDock_ ? ucFormDock_->tvCategories() : nullptr; }
 

@@ -30,6 +30,7 @@ class frmViewFeed;
 class DesktopNotifier;
 class NotificationService;
 class OpmlTransfer;
+class ReadingController;
 class SystemTray;
 
 // The main window: the category panel docked at its side, one tab per open
@@ -83,6 +84,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
                        const QString& description) override;
   bool openUrl(const QString& url) override;
   QNetworkAccessManager* network() override;
+  void nextUnreadAfter(const QString& feedId) override;
+  void deleteSelectedItem() override;
 
   // Parts, for the dialogs and the tests.
   MainMenus& menus() { return *menus_; }
@@ -100,6 +103,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   SystemTray& systemTray() { return *tray_; }
   DesktopNotifier& notifier() { return *notifier_; }
   OpmlTransfer& opml() { return *opml_; }
+  // Counts, mark read, update all, search and the remembered layout (after Form_Load).
+  ReadingController* reading() const { return reading_; }
 
   // How addresses and files are opened (the user's browser); tests replace it.
   std::function<bool(const QString&)> urlOpener;
@@ -192,6 +197,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   std::unique_ptr<NotificationService> notificationService_;
   std::unique_ptr<DesktopNotifier> notifier_;
   OpmlTransfer* opml_ = nullptr;
+  ReadingController* reading_ = nullptr;
   // Context of connections from windows that may outlive this one's members
   // (frames closed but not yet deleted): it goes before the base classes do.
   QObject lifetime_;

@@ -30,6 +30,15 @@ class LabelEditDelegate : public QStyledItemDelegate {
     if (QTreeWidgetItem* item = tree_->itemFromIndex(index)) tree_->AfterLabelEdit(item, line->text());
   }
 
+ protected:
+  // The count is drawn after the name, never stored in it: renames, moves
+  // and the feed records keep reading the plain name.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const int count = index.data(CategoryTreeWidget::CountRole).toInt();
+    if (count > 0) option->text += QStringLiteral(" (%1)").arg(count);
+  }
+
  private:
   CategoryTreeWidget* tree_;
 };
@@ -59,6 +68,37 @@ CategoryTreeWidget::CategoryTreeWidget(AppContext& context, TreeHost& host, QWid
   connect(this, &QTreeWidget::itemClicked, this,
           [this](QTreeWidgetItem* item) { host_.setNewFeedEnabled(item && !isRoot(item)); });
   connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { openNode(item); });
+}
+
+void CategoryTreeWidget::setCount(QTreeWidgetItem* item, int count, bool bold) {
+  if (item->data(0, CountRole).toInt() != count) item->setData(0, CountRole, count);
+  QFont font = item->font(0);
+  if (font.bold() != bold) {
+    font.setBold(bold);
+    item->setFont(0, font);
+  }
+}
+
+QString CategoryTreeWidget::shownText(const QTreeWidgetItem* item) {
+  const int count = item->data(0, CountRole).toInt();
+  return count > 0 ? item->text(0) + QStringLiteral(" (%1)").arg(count) : item->text(0);
+}
+
+void CategoryTreeWidget::keyPressEvent(QKeyEvent* event) {
+  QTreeWidgetItem* item = selectedNode();
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && item) {
+    if (keyOf(item) == kStarredKey) {
+      emit starredNodeOpened();
+    } else {
+      openNode(item);
+    }
+    return;
+  }
+  if (event->matches(QKeySequence::Delete) && item && (isFeed(item) || isCategory(item))) {
+    emit deleteRequested(item);
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
 }
 
 QString CategoryTreeWidget::keyOf(const QTreeWidgetItem* item) {
@@ -124,6 +164,7 @@ void CategoryTreeWidget::LoadCategories() {
   retranslate();
   if (QTreeWidgetItem* again = findKey(selectedKey)) setCurrentItem(again);
   setUpdatesEnabled(true);
+  emit reloaded();
 }
 
 void CategoryTreeWidget::retranslate() {
@@ -187,6 +228,10 @@ bool CategoryTreeWidget::AfterLabelEdit(QTreeWidgetItem* item, const QString& ne
 }
 
 void CategoryTreeWidget::openNode(QTreeWidgetItem* item) {
+  if (item && keyOf(item) == kStarredKey) {
+    emit starredNodeOpened();
+    return;
+  }
   if (!item || !isFeed(item) || !item->parent()) return;
   const QString url = tagOf(item);
   if (!host_.IsFeedOpen(url, true)) {

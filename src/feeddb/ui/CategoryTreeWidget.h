@@ -20,7 +20,9 @@ class CategoryTreeWidget : public QTreeWidget {
   Q_OBJECT
 
  public:
-  enum Role { KeyRole = Qt::UserRole, TagRole, ImageRole };
+  enum Role { KeyRole = Qt::UserRole, TagRole, ImageRole, CountRole };
+  // The node after the root that lists the starred items of every feed.
+  static inline const QString kStarredKey = QStringLiteral("starred");
   static inline const QString kFeedMimeType = QStringLiteral("application/x-tidewell-feed");
 
   CategoryTreeWidget(AppContext& context, TreeHost& host, QWidget* parent = nullptr);
@@ -65,10 +67,23 @@ class CategoryTreeWidget : public QTreeWidget {
   // Opens the feed of a node as a double-click does.
   void openNode(QTreeWidgetItem* item);
 
+  // The unread count shown after a node's name ("Coastal Gazette (12)", in
+  // bold while above 0); the name itself stays the node's text.
+  static void setCount(QTreeWidgetItem* item, int count, bool bold);
+  static QString shownText(const QTreeWidgetItem* item);
+
+ signals:
+  // The tree was rebuilt from the file (counts and extra nodes go again).
+  void reloaded();
+  // Enter or a double-click on the Starred node; Delete on a feed or category.
+  void starredNodeOpened();
+  void deleteRequested(QTreeWidgetItem* item);
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void startDrag(Qt::DropActions supportedActions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;

@@ -27,6 +27,11 @@ class ViewerHost {
   virtual bool openUrl(const QString& url) = 0;
   // The program's network access, shared by every download.
   virtual QNetworkAccessManager* network() = 0;
+  // Space or N found no unread item below the selection: the next feed with
+  // unread items is opened at its first one.
+  virtual void nextUnreadAfter(const QString& feedId) { (void)feedId; }
+  // Delete in the list: the item menu's delete, with its question.
+  virtual void deleteSelectedItem() {}
 };
 
 }  // namespace tidewell

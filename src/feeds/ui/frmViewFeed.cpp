@@ -13,6 +13,7 @@
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
+#include "feeds/ui/ViewerReading.h"
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCloseEvent>
@@ -82,8 +83,9 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
 
   list_ = new QTreeWidget(this);
   list_->setObjectName(QStringLiteral("lstItems"));
-  list_->setColumnCount(3);
-  list_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort")});
+  list_->setColumnCount(4);
+  list_->setHeaderLabels(
+      {QStringLiteral("Title"), QStringLiteral("Published On"), QStringLiteral("date_sort"), QString()});
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   list_->setAlternatingRowColors(true);
@@ -97,6 +99,8 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
   list_->header()->setSectionResizeMode(ColTitle, QHeaderView::Stretch);
   list_->header()->setSectionResizeMode(ColPublished, QHeaderView::Interactive);
   list_->header()->resizeSection(ColPublished, 210);
+  list_->header()->setSectionResizeMode(ColStar, QHeaderView::Fixed);
+  list_->header()->resizeSection(ColStar, 28);
   list_->setContextMenuPolicy(Qt::NoContextMenu);
   list_->viewport()->installEventFilter(this);
   boldFont_ = list_->font();
@@ -110,7 +114,8 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
   splitter_->setObjectName(QStringLiteral("picSplitter"));
   splitter_->setChildrenCollapsible(false);
   splitter_->setHandleWidth(6);
-  splitter_->addWidget(list_);
+  reading_ = new ViewerReading(*this, context_, host_);
+  splitter_->addWidget(reading_->wrapList(list_));
   splitter_->addWidget(preview_);
   splitter_->setStretchFactor(0, 2);
   splitter_->setStretchFactor(1, 3);
@@ -126,7 +131,11 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
   connect(&delay_, &QTimer::timeout, this, [this] { LoadFeedData(true); });
 
   connect(list_->header(), &QHeaderView::sectionClicked, this, &frmViewFeed::sortByHeader);
-  connect(list_, &QTreeWidget::itemClicked, this, [this] { lstItems_Click(); });
+  connect(list_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* row, int column) {
+    // The selection already showed it; the star cell stars instead.
+    if (reading_->consumeFollowed(row) || column == ColStar) return;
+    lstItems_Click();
+  });
   connect(preview_, &PreviewBrowser::navigationCompleted, this, [this] {
     const QString page = context_.paths.previewTmp();
     if (QFile::exists(page)) QFile::remove(page);
@@ -288,6 +297,8 @@ void frmViewFeed::LoadStoredItems() {
       row->setText(ColDateSort, DateKey(date.day, date.month, date.year, date.time));
     }
     setRowRead(row, item.status.toInt() != 0);
+    row->setData(ColTitle, StarRole, item.starred);
+    reading_->decorate(row);
     idCounts_[item.id] = qMax(idCounts_.value(item.id), item.occurrence + 1);
     rows.append(row);
   }
@@ -295,6 +306,7 @@ void frmViewFeed::LoadStoredItems() {
   applySort();
   if (list_->topLevelItemCount() > 0) list_->scrollToItem(list_->topLevelItem(0));
   stillExecuting_ = false;
+  reading_->afterLoad();
 }
 
 void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
@@ -335,12 +347,14 @@ void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
     row->setData(ColTitle, OccurrenceRole, idCounts_.value(item.id));
     idCounts_[item.id] = idCounts_.value(item.id) + 1;
     setRowRead(row, false);
+    reading_->decorate(row);
     rows.prepend(row);
   }
   list_->insertTopLevelItems(0, rows);
   if (merged.added > 0) {
     hasNewItems_ = true;
     latestId_ = merged.latestId;
+    emit itemsChanged(feedId_);
   }
   sortColumn_ = ColDateSort;
   sortOrder_ = Qt::DescendingOrder;
@@ -385,7 +399,11 @@ bool frmViewFeed::eventFilter(QObject* watched, QEvent* event) {
   if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::RightButton) {
-      if (QTreeWidgetItem* row = list_->itemAt(mouse->position().toPoint())) list_->setCurrentItem(row);
+      // Selected for the menu, not shown (and so not marked read).
+      if (QTreeWidgetItem* row = list_->itemAt(mouse->position().toPoint())) {
+        const QSignalBlocker quiet(list_);
+        list_->setCurrentItem(row);
+      }
       if (list_->topLevelItemCount() > 0 && selectedRow()) host_.popupItemMenu(mouse->globalPosition().toPoint());
       return true;
     }
@@ -446,7 +464,11 @@ void frmViewFeed::ShowItemPreview() {
   if (unread) {
     const ItemStore store(itemStorePath());
     QMetaObject::invokeMethod(
-        this, [this, store, ref] { store.ItemOperation(ref, QStringLiteral("read"), false, context_.messages); },
+        this,
+        [this, store, ref] {
+          store.ItemOperation(ref, QStringLiteral("read"), false, context_.messages);
+          emit itemsChanged(feedId_);
+        },
         Qt::QueuedConnection);
   }
 }
@@ -486,7 +508,11 @@ void frmViewFeed::deleteSelected() {
   if (!row) return;
   const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
   if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("del"), true, context_.messages)) return;
-  delete row;
+  {
+    // The row that becomes current is not shown: the preview goes blank.
+    const QSignalBlocker quiet(list_);
+    delete row;
+  }
   // The items after it with the same id moved up one place in the store.
   for (int i = 0; i < list_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* other = list_->topLevelItem(i);
@@ -496,6 +522,7 @@ void frmViewFeed::deleteSelected() {
   }
   idCounts_[ref.id] = qMax(0, idCounts_.value(ref.id) - 1);
   preview_->Navigate(QStringLiteral("about:blank"));
+  emit itemsChanged(feedId_);
 }
 
 void frmViewFeed::exportPreview(bool html) {

@@ -22,6 +22,7 @@ namespace tidewell {
 struct AppContext;
 class PreviewBrowser;
 class ViewerHost;
+class ViewerReading;
 
 // The window in which one feed is read: its stored items in lstItems, a check
 // of the feed URL for new ones, and the selected item's preview below.
@@ -30,10 +31,10 @@ class frmViewFeed : public QWidget {
 
  public:
   // Columns of lstItems; the third holds the date key the dates sort by.
-  enum Column { ColTitle = 0, ColPublished = 1, ColDateSort = 2 };
+  enum Column { ColTitle = 0, ColPublished = 1, ColDateSort = 2, ColStar = 3 };
   // Row data: the item's link (the row's tag), its stored id and its position
   // among stored items with that id, and whether it is unread.
-  enum Role { TagRole = Qt::UserRole, IdRole, OccurrenceRole, UnreadRole, MediaRole };
+  enum Role { TagRole = Qt::UserRole, IdRole, OccurrenceRole, UnreadRole, MediaRole, StarRole };
   static constexpr int kDelayMs = 400;
 
   frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent = nullptr);
@@ -76,6 +77,7 @@ class frmViewFeed : public QWidget {
   PreviewBrowser* ucPreview() const { return preview_; }
   QSplitter* picSplitter() const { return splitter_; }
   QTimer& tmrDelay() { return delay_; }
+  ViewerReading& reading() { return *reading_; }
   QString itemStorePath() const;
 
   // The sort by a header click: "Title" by title, "Published On" by the date
@@ -87,6 +89,8 @@ class frmViewFeed : public QWidget {
  signals:
   // Every caption change (the tab follows).
   void captionChanged(const QString& caption);
+  // The window wrote to the feed's store: a read mark, new items, a delete, a star.
+  void itemsChanged(const QString& feedId);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -111,12 +115,14 @@ class frmViewFeed : public QWidget {
   void lstItems_Click();
   void keepSplitterInBand(int position);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  friend class ViewerReading;
 
   AppContext& context_;
   ViewerHost& host_;
   QTreeWidget* list_;
   PreviewBrowser* preview_;
   QSplitter* splitter_;
+  ViewerReading* reading_;
   QTimer delay_;
   QIcon unreadIcon_;
   QIcon readIcon_;
