@@ -10,7 +10,7 @@ namespace tidewell {
 // page, whatever the feed sends.
 struct SanitizerLimits {
   // Longer input is cut before it is parsed.
-  qsizetype maxInputChars = qsizetype(1) << 20;
+  qsizetype maxInputChars = qsizetype(512) * 1024;
   // Nesting of the input as written; deeper tags are left out (their text
   // stays) before the parser would spend time proportional to depth on
   // every tag.

@@ -35,7 +35,7 @@ class PreviewBrowser : public QTextBrowser {
   static constexpr qsizetype kMaxInlineImageChars = 512 * 1024;
   // Pixels a picture may have before it is scaled to the page, and the
   // pixels all pictures of a page may keep once scaled.
-  static constexpr qint64 kMaxSourcePixels = qint64(40) * 1000 * 1000;
+  static constexpr qint64 kMaxSourcePixels = qint64(16) * 1000 * 1000;
   static constexpr qint64 kPagePixelBudget = qint64(12) * 1000 * 1000;
   // The text column's widest measure; wider windows centre it.
   static constexpr int kReadingWidth = 780;
