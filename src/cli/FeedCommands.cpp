@@ -198,8 +198,10 @@ int runDownloadEnclosure(AppContext& context, const QStringList& args) {
     printErr(QStringLiteral("tidewell-cli: download-enclosure: ") + error);
     return kExitFailed;
   }
-  printOut(jsonLine(
-      {{"file", QFileInfo(args[2]).absoluteFilePath()}, {"bytes", QString::number(QFileInfo(args[2]).size())}}));
+  QByteArray out;
+  appendJsonLine(
+      out, {{"file", QFileInfo(args[2]).absoluteFilePath()}, {"bytes", QString::number(QFileInfo(args[2]).size())}});
+  std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   return kExitOk;
 }
 
