@@ -80,7 +80,9 @@ struct Harness {
     window->Form_Load();
     window->show();
     // A new index fills in while the window runs.
-    QTest::qWaitFor([this] { return !window->reading()->counts().building(); });
+    if (!QTest::qWaitFor([this] { return !window->reading()->counts().building(); })) {
+      qFatal("the item index was never built");
+    }
   }
   void merge(const QString& feed, const FeedItems& items) {
     const ItemStore store(home.paths().itemStore(feed));
