@@ -5,8 +5,8 @@
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
 #include "cli/OpmlCommands.h"
-#include "cli/RetentionCommands.h"
 #include "cli/ReadingCommands.h"
+#include "cli/RetentionCommands.h"
 #include "cli/SchedulerCommands.h"
 
 // Each group of commands lives in its own file; this table only lists them.

@@ -92,8 +92,9 @@ class Md5State {
           g = (7 * i) % 16;
           break;
       }
-      const std::uint32_t next = b + rotateLeft(a + f + kSine[static_cast<std::size_t>(i)] + m[g],
-                                                kShift[static_cast<std::size_t>(round) * 4 + static_cast<std::size_t>(i % 4)]);
+      const std::uint32_t next =
+          b + rotateLeft(a + f + kSine[static_cast<std::size_t>(i)] + m[g],
+                         kShift[static_cast<std::size_t>(round) * 4 + static_cast<std::size_t>(i % 4)]);
       a = d;
       d = c;
       c = b;

@@ -34,11 +34,11 @@ struct StoredItem {
   QString date;  // "2002-Sep-07T00:00:01", "--T" without date
   QString description;
   QString media;
-  QString mediaType;      // the enclosure's MIME type, "" when not stated
-  QString mediaLength;    // its length in bytes as the feed states it
-  QString content;        // the body; "" when it is the description (or older stores)
-  bool starred = false;   // starred="1", the third attribute, written only when set
-  int occurrence = 0;     // position among stored items with the same id
+  QString mediaType;     // the enclosure's MIME type, "" when not stated
+  QString mediaLength;   // its length in bytes as the feed states it
+  QString content;       // the body; "" when it is the description (or older stores)
+  bool starred = false;  // starred="1", the third attribute, written only when set
+  int occurrence = 0;    // position among stored items with the same id
 
   const QString& body() const { return content.isEmpty() ? description : content; }
 
