@@ -442,12 +442,17 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   for (auto it = parsed.rbegin(); it != parsed.rend(); ++it) {
     const bool blank = isBlankLatest(result.latestId);
     QString key = DateKey(*it);
+    bool future = false;
     if (!isBlankLatest(key) && keyLaterThan(key, bound)) {
       // Its key moves with the clock: stored once, it is known by its id.
       if (!it->id.isEmpty() && knownIds().contains(it->id)) continue;
       key = now;
+      future = true;
     }
-    if (!IsNewerThanLatest(key, result.latestId)) continue;
+    // Several future items of one answer all count as the download time: the
+    // second is as new as the first, not older (its id tells them apart).
+    const bool sameFutureKey = future && result.latestId == now;
+    if (!sameFutureKey && !IsNewerThanLatest(key, result.latestId)) continue;
     if (blank && !it->id.isEmpty()) {
       // An undated (or first) item already in the store is known, not new.
       if (knownIds().contains(it->id)) continue;

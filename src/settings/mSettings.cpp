@@ -208,6 +208,7 @@ void mSettings::LoadAppSettings() {
   closeExits = readInt16(ini, kApp, QStringLiteral("close"), 0);
   closeMinimizes = readInt16(ini, kApp, QStringLiteral("mins"), 1);
   popupNotifications = readInt16(ini, kApp, QStringLiteral("popup"), 0);
+  remotePictures = readInt16(ini, kApp, QStringLiteral("pics"), 1);
 }
 
 Status mSettings::SaveProxySettings() {
@@ -242,7 +243,6 @@ void mSettings::LoadProxySettings() {
   const int port = readText(ini, kProxy, QStringLiteral("port"), {}).trimmed().toInt(&number);
   proxy.port = number && port > 0 && port < 65536 ? port : 0;
   proxy.user = readText(ini, kProxy, QStringLiteral("user"), {});
-  remotePictures = readInt16(ini, kApp, QStringLiteral("pics"), 1);
 }
 
 bool mSettings::GetConfirmClose() {

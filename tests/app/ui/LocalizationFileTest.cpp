@@ -243,8 +243,8 @@ class LocalizationFileTest : public QObject {
     QVERIFY(en.size() > 150);
     QCOMPARE(QStringList(de.keys()), QStringList(en.keys()));
     // Shared words, and the languages' own names in the language list.
-    static const QStringList shared{"OK",       "Feed",    "Port:",   "(Optional)", "...",
-                                    "https://", "English", "Deutsch", "Feeds"};
+    static const QStringList shared{"OK",  "Feed",     "Port:",   "Proxy:",  "(Optional)",
+                                    "...", "https://", "English", "Deutsch", "Feeds"};
     const QString identity = english.context.identity.programName;
     QStringList english_left;
     for (auto it = en.cbegin(); it != en.cend(); ++it) {
