@@ -587,6 +587,12 @@ SanitizedHtml HtmlSanitizer::sanitize(const QString& html, const QUrl& base) con
     Writer(limits_, base, result).run(body);
   }
   while (result.text.endsWith(QLatin1Char('\n')) || result.text.endsWith(QLatin1Char(' '))) result.text.chop(1);
+  // White space before the first tag or text is dropped by every HTML parser
+  // (the document has not begun): leaving it out keeps the output stable when
+  // it is parsed again.
+  qsizetype lead = 0;
+  while (lead < result.html.size() && QStringView(u" \t\n\f\r").contains(result.html.at(lead))) ++lead;
+  result.html.remove(0, lead);
   return result;
 }
 
