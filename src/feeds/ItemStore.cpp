@@ -472,7 +472,7 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
     if (changed) {
       const RetentionPolicy policy =
           RetentionPolicy::fromElement(FeedXml::child(store.data, "retention")).value_or(defaultRetention_);
-      result.removed = policy.apply(store.items, QDateTime::currentDateTime());
+      result.removed = policy.apply(store.items, downloadTime);
     }
   }
   if (store.data && (result.added > 0 || result.latestId != startId)) {

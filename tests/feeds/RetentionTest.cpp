@@ -64,7 +64,7 @@ class RetentionTest : public ::testing::Test {
 
 TEST_F(RetentionTest, KeepNewestSparesStarredAndRemovedItemsStayGone) {
   const FeedItems items = feed(300);
-  ASSERT_EQ(ItemStore(path()).MergeNewItems(items, QString()).added, 300);
+  ASSERT_EQ(ItemStore(path()).MergeNewItems(items, QString(), nullptr, now).added, 300);
   markAllReadAndStar({QStringLiteral("Item 3")});
   ASSERT_TRUE(ItemStore(path()).WriteRetention(RetentionPolicy{100, 0, false}));
 
@@ -77,14 +77,14 @@ TEST_F(RetentionTest, KeepNewestSparesStarredAndRemovedItemsStayGone) {
   EXPECT_EQ(ItemStore(path()).Prune(now), 0);  // nothing more to do, nothing saved
 
   // The next check sees the same 300 items: the latest id keeps the removed ones out.
-  const MergeResult again = ItemStore(path()).MergeNewItems(items, ItemStore(path()).ReadLatestId());
+  const MergeResult again = ItemStore(path()).MergeNewItems(items, ItemStore(path()).ReadLatestId(), nullptr, now);
   EXPECT_EQ(again.added, 0);
   EXPECT_EQ(titles().size(), 101);
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(RetentionTest, UnreadItemsAreRemovedOnlyWhenAsked) {
-  ASSERT_EQ(ItemStore(path()).MergeNewItems(feed(300), QString()).added, 300);
+  ASSERT_EQ(ItemStore(path()).MergeNewItems(feed(300), QString(), nullptr, now).added, 300);
   const QByteArray before = home.read(QStringLiteral("Data/feed.fdb"));
   // The default as the settings give it; the feed has no choice of its own.
   EXPECT_EQ(ItemStore(path(), RetentionPolicy{100, 0, false}).Prune(now), 0);
@@ -102,8 +102,8 @@ TEST_F(RetentionTest, AgeLimitKeepsUndatedItems) {
   undated.title = QStringLiteral("Undated");
   undated.link = QStringLiteral("http://tide.example/undated");
   undated.id = clsMD5().GetMD5(undated.link);
-  ASSERT_EQ(ItemStore(path()).MergeNewItems({undated}, QString()).added, 1);
-  ASSERT_EQ(ItemStore(path()).MergeNewItems(items, QString()).added, 48);
+  ASSERT_EQ(ItemStore(path()).MergeNewItems({undated}, QString(), nullptr, now).added, 1);
+  ASSERT_EQ(ItemStore(path()).MergeNewItems(items, QString(), nullptr, now).added, 48);
   // 20 Dec 12:00 minus 18 days is 2 Dec 12:00: the 12 items after it stay.
   EXPECT_EQ(ItemStore(path(), RetentionPolicy{0, 18, true}).Prune(now), 36);
   const QStringList left = titles();
@@ -119,7 +119,7 @@ TEST_F(RetentionTest, MergeAppliesTheFeedsOwnChoiceOverTheDefault) {
   const ItemStore withDefault(path(), RetentionPolicy{2, 0, true});
   EXPECT_FALSE(withDefault.ReadRetention().has_value());
   const FeedItems items = feed(10);
-  MergeResult merged = withDefault.MergeNewItems(FeedItems(items.begin() + 5, items.end()), QString());
+  MergeResult merged = withDefault.MergeNewItems(FeedItems(items.begin() + 5, items.end()), QString(), nullptr, now);
   EXPECT_EQ(merged.added, 5);
   EXPECT_EQ(merged.removed, 3);
   EXPECT_EQ(titles(), (QStringList{QStringLiteral("Item 3"), QStringLiteral("Item 4")}));
@@ -127,7 +127,8 @@ TEST_F(RetentionTest, MergeAppliesTheFeedsOwnChoiceOverTheDefault) {
   // The feed's own choice wins; going back to the default removes it from the store.
   ASSERT_TRUE(withDefault.WriteRetention(RetentionPolicy{0, 0, false}));
   EXPECT_EQ(withDefault.ReadRetention(), (RetentionPolicy{0, 0, false}));
-  merged = withDefault.MergeNewItems(FeedItems(items.begin(), items.begin() + 5), withDefault.ReadLatestId());
+  merged =
+      withDefault.MergeNewItems(FeedItems(items.begin(), items.begin() + 5), withDefault.ReadLatestId(), nullptr, now);
   EXPECT_EQ(merged.added, 5);
   EXPECT_EQ(merged.removed, 0);
   EXPECT_EQ(titles().size(), 7);
