@@ -54,49 +54,4 @@ bool AcceptScheduledDownload(const DownloadResult& result, LogSink& log) {
   return false;
 }
 
-std::optional<DownloadResult> FetchFeedData(const ViewerFetchRequest& request, UserMessages& messages) {
-  util::ClearUrlCache(request.url);
-  FeedDownloader downloader(request.manager);
-  DownloadOptions options;
-  options.url = QUrl::fromUserInput(request.url);
-  options.timeoutMs = request.timeoutMs;
-  for (;;) {
-    if (request.executingChanged) request.executingChanged(true);
-    DownloadResult result = downloader.fetch(options);
-    if (request.executingChanged) request.executingChanged(false);
-    if (result.error == DownloadError::Timeout) {
-      if (messages.askRetryCancel(
-              QStringLiteral("Server did not respond in timely manner. Application failed to fetch Feed Data!"),
-              QStringLiteral("Server Timeout!"), MessageIcon::Exclamation)) {
-        continue;
-      }
-      return std::nullopt;
-    }
-    if (!AcceptViewerDownload(result, messages)) return std::nullopt;
-    WriteDebugXml(request.debugXmlPath, result.body);
-    return result;
-  }
-}
-
-std::optional<DownloadResult> FetchScheduledFeed(const ScheduledFetchRequest& request, LogSink& log) {
-  util::ClearUrlCache(request.url);
-  const bool connected = request.isConnected ? request.isConnected() : util::IsConnected();
-  if (!connected) {
-    log.writeLine(QString::fromLatin1(kLogNotConnected));
-    return std::nullopt;
-  }
-  log.writeLine(QString::fromLatin1(kLogSendingRequest));
-  DownloadOptions options;
-  options.url = QUrl::fromUserInput(request.url);
-  options.timeoutMs = request.timeoutMs;
-  options.ifNoneMatch = request.ifNoneMatch;
-  options.ifModifiedSince = request.ifModifiedSince;
-  FeedDownloader downloader(request.manager);
-  downloader.start(options);
-  log.writeLine(QString::fromLatin1(kLogRequestSent));
-  DownloadResult result = downloader.waitForFinished();
-  if (!AcceptScheduledDownload(result, log)) return std::nullopt;
-  return result;
-}
-
 }  // namespace tidewell

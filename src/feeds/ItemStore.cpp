@@ -185,18 +185,26 @@ bool isItem(const pugi::xml_node& node) {
 // Held around one load-change-save of a store, so two instances of the
 // program (or a window and a scheduled check) working on the same feed do not
 // both append the same new items or undo each other's read marks. A lock left
-// by a killed process is stale and taken over. When no lock can be had (a
-// read-only folder), the operation goes on and meets the folder's own error.
+// by a killed process is stale and taken over. Nobody is asked anything while
+// it is held: a message box would keep every other writer waiting on the user.
 class StoreLock {
  public:
-  explicit StoreLock(const QString& storePath) : lock_(storePath + QStringLiteral(".lock")) {
+  StoreLock(const QString& storePath, int waitMs) : lock_(storePath + QStringLiteral(".lock")) {
     QDir().mkpath(QFileInfo(storePath).absolutePath());
     lock_.setStaleLockTime(30000);
-    lock_.tryLock(10000);
+    locked_ = lock_.tryLock(waitMs);
+    // A folder where no lock file can be made (read-only) has no other
+    // writer to be kept out: the operation goes on and meets the folder's
+    // own error when it saves.
+    if (!locked_ && lock_.error() != QLockFile::LockFailedError) locked_ = true;
   }
+  // False only when another writer holds the store.
+  bool locked() const { return locked_; }
+  void release() { lock_.unlock(); }
 
  private:
   QLockFile lock_;
+  bool locked_ = false;
 };
 
 }  // namespace
@@ -223,7 +231,8 @@ void ItemStore::SplitStoredDate(const QString& stored, FeedItem& into) {
 }
 
 void ItemStore::AddItemToStore(const FeedItem& item) const {
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
+  if (!lock.locked()) return;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::NotXml) return;
@@ -234,7 +243,8 @@ void ItemStore::AddItemToStore(const FeedItem& item) const {
 }
 
 void ItemStore::UpdateLatestMarker(const QString& latestId) const {
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
+  if (!lock.locked()) return;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::NotXml) return;
@@ -294,7 +304,12 @@ bool ItemStore::ItemOperation(const QString& link, const QString& operation, boo
 
 bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool markRead, UserMessages& messages,
                               FeedItem* info, QString* latestId) const {
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
+  if (!lock.locked()) {
+    messages.showMessage(QString::fromLatin1(kStoreBusyText), QString::fromLatin1(kStoreBusyTitle),
+                         MessageIcon::Exclamation);
+    return false;
+  }
   // A read mark, the most frequent save, patches the status where it stands
   // in the file instead of reading and writing the whole document.
   const bool readMark = operation == QLatin1String("read");
@@ -304,6 +319,7 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
       case StoreStatusPatch::Outcome::Unchanged:
       case StoreStatusPatch::Outcome::Saved: return true;
       case StoreStatusPatch::Outcome::SaveFailed:
+        lock.release();
         reportRuntimeError(messages, QStringLiteral("ItemOperation"), 2, error);
         return false;
       case StoreStatusPatch::Outcome::NotApplicable: break;
@@ -312,16 +328,19 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) {
+    lock.release();
     messages.showMessage(QStringLiteral("Application failed to access Feed Data file. Item details cannot be fetched."),
                          QStringLiteral("Feed Data file is missing!"), MessageIcon::Exclamation);
     return false;
   }
   if (state == LoadState::NotXml) {
+    lock.release();
     messages.showMessage(QStringLiteral("Failed to load the Feed Data file details."),
                          QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
     return false;
   }
   if (!store.items) {
+    lock.release();
     messages.showMessage(QStringLiteral("Application failed to access Records in Feed Data file!"),
                          QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
     return false;
@@ -381,6 +400,7 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
   if (!changed) return true;
   const Status saved = saveStore(store, path_);
   if (!saved) {
+    lock.release();
     reportRuntimeError(messages, QStringLiteral("ItemOperation"), 2, saved.error());
     return false;
   }
@@ -408,9 +428,13 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   const QDateTime utc = downloadTime.toUTC();
   const QString now = utc.toString(QStringLiteral("yyyyMMddHHmmss"));
   const QString bound = utc.addDays(1).toString(QStringLiteral("yyyyMMddHHmmss"));
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
   MergeResult result;
   result.latestId = latestId;
+  if (!lock.locked()) {
+    result.fault = StoreFault::Locked;
+    return result;
+  }
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) createSkeleton(store, true);
@@ -464,7 +488,13 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   }
   result.added = static_cast<int>(result.addedItems.size());
 
-  if (state == LoadState::NotXml) return result;  // a damaged store is left as it is
+  if (state == LoadState::NotXml) {
+    // A damaged store is left as it is, and nothing was added to it.
+    result.fault = StoreFault::Damaged;
+    result.added = 0;
+    result.addedItems.clear();
+    return result;
+  }
   bool changed = false;
   if (store.items) {
     for (const FeedItem& item : result.addedItems) appendItem(store.items, item);
@@ -491,7 +521,17 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
       changed = true;
     }
   }
-  if (changed) result.saved = saveStore(store, path_).ok();
+  if (changed) {
+    const Status saved = saveStore(store, path_);
+    result.saved = saved.ok();
+    if (!result.saved) {
+      result.fault = StoreFault::SaveFailed;
+      result.error = saved.error();
+      result.added = 0;
+      result.addedItems.clear();
+      result.removed = 0;
+    }
+  }
   return result;
 }
 
@@ -502,7 +542,8 @@ std::optional<RetentionPolicy> ItemStore::ReadRetention() const {
 }
 
 bool ItemStore::WriteRetention(const std::optional<RetentionPolicy>& policy) const {
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
+  if (!lock.locked()) return false;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::NotXml) return false;
@@ -523,7 +564,8 @@ bool ItemStore::WriteRetention(const std::optional<RetentionPolicy>& policy) con
 }
 
 int ItemStore::Prune(const QDateTime& now) const {
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
+  if (!lock.locked()) return -1;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) return 0;
@@ -536,7 +578,8 @@ int ItemStore::Prune(const QDateTime& now) const {
 }
 
 int ItemStore::SetAllStatus(bool read) const {
-  const StoreLock lock(path_);
+  StoreLock lock(path_, lockWaitMs_);
+  if (!lock.locked()) return -1;
   StoreDocument store;
   if (loadStore(path_, store) != LoadState::Loaded || !store.items) return -1;
   const char* const value = read ? "1" : "0";

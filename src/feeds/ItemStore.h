@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "feeds/FeedItem.h"
 #include "feeds/RetentionPolicy.h"
 
@@ -58,12 +59,27 @@ struct CacheValidators {
   bool operator==(const CacheValidators&) const = default;
 };
 
+// Why a change did not reach the file.
+enum class StoreFault {
+  None,
+  Locked,      // another writer held the store past the wait
+  Damaged,     // the file is not an item store; it was left as it is
+  SaveFailed,  // the new file could not be written (error says why)
+};
+
+// The box shown when a window's change meets a store another writer holds.
+inline constexpr const char* kStoreBusyText =
+    "The Feed Data file is in use by another check. Please try again in a moment.";
+inline constexpr const char* kStoreBusyTitle = "Feed Data file is busy!";
+
 struct MergeResult {
   int added = 0;
-  FeedItems addedItems;  // in the order they were appended (oldest first for a newest-first feed)
-  QString latestId;      // after the walk
-  int removed = 0;       // items the feed's retention removed in the same save
-  bool saved = false;    // the file was written
+  FeedItems addedItems;                 // in the order they were appended (oldest first for a newest-first feed)
+  QString latestId;                     // after the walk
+  int removed = 0;                      // items the feed's retention removed in the same save
+  bool saved = false;                   // the file was written
+  StoreFault fault = StoreFault::None;  // with a fault nothing was added
+  ErrorInfo error;                      // what the failed save met
 };
 
 // The item store of one feed (Data/<feed id>.fdb):
@@ -78,6 +94,8 @@ class ItemStore {
   // defaultRetention: the limits of a feed without its own choice.
   ItemStore(QString path, const RetentionPolicy& defaultRetention);
   const QString& path() const { return path_; }
+  // How long an operation waits for another writer's lock (tests shorten it).
+  void setLockWaitMs(int milliseconds) { lockWaitMs_ = milliseconds; }
 
   // Appends one item as unread; creates the file when missing. Silent on failure.
   void AddItemToStore(const FeedItem& item) const;
@@ -147,6 +165,7 @@ class ItemStore {
  private:
   QString path_;
   RetentionPolicy defaultRetention_;
+  int lockWaitMs_ = 10000;
 };
 
 }  // namespace tidewell

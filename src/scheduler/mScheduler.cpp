@@ -2,7 +2,6 @@
 
 #include "core/Utilities.h"
 #include "feeds/FeedFetch.h"
-#include "feeds/FeedParser.h"
 #include "feeds/ItemStore.h"
 #include "scheduler/NewItemsNotifier.h"
 
@@ -118,19 +117,7 @@ void mScheduler::startFetch(int index) {
     fetch.state = Fetch::State::NotConnected;
     return;
   }
-  DownloadOptions options;
-  options.url = QUrl::fromUserInput(entry.url);
-  options.timeoutMs = timeoutMs_;
-  // The validators of the last answer let an unchanged feed answer 304. A
-  // store without a latest id has lost its items' history: fetch it whole.
-  const ItemStore store(paths_.itemStore(entry.feedId));
-  const CacheValidators validators = store.ReadCacheValidators();
-  if (!validators.etag.isEmpty() || !validators.lastModified.isEmpty()) {
-    if (!util::IsBlank(store.ReadLatestId())) {
-      options.ifNoneMatch = validators.etag;
-      options.ifModifiedSince = validators.lastModified;
-    }
-  }
+  const DownloadOptions options = CheckDownloadOptions(requestFor(entry));
   auto* downloader = new FeedDownloader(manager_ != nullptr ? manager_ : ownManager_, this);
   fetch.downloader = downloader;
   fetch.state = Fetch::State::InFlight;
@@ -183,44 +170,53 @@ void mScheduler::advance() {
   }
 }
 
+FeedCheckRequest mScheduler::requestFor(const ScheduleEntry& entry) const {
+  FeedCheckRequest request;
+  request.url = entry.url;
+  request.type = feedTypeFromCode(static_cast<qint16>(entry.feedType));
+  request.storePath = paths_.itemStore(entry.feedId);
+  request.retention =
+      RetentionPolicy{settings_.retentionKeep, settings_.retentionDays, settings_.retentionIncludeUnread};
+  request.timeoutMs = timeoutMs_;
+  request.conditional = true;
+  return request;
+}
+
 void mScheduler::completeFeed() {
   Fetch& fetch = fetches_[static_cast<size_t>(current_)];
-  const DownloadResult result = std::move(fetch.result);
+  DownloadResult download = std::move(fetch.result);
   fetch.result = DownloadResult();
-  heldBytes_ -= result.body.size();
+  heldBytes_ -= download.body.size();
   const ScheduleEntry& entry = entries_[current_];
-  if (AcceptScheduledDownload(result, log_)) {
-    if (result.notModified()) {
-      // Nothing changed since the answer the validators came from.
-      log_.WriteScheduleLog(kLogNoNewItems);
-    } else {
-      log_.WriteScheduleLog(kLogParsing);
-      ParseResult parsed;
-      const QUrl base = result.finalUrl.isEmpty() ? QUrl::fromUserInput(entry.url.trimmed()) : result.finalUrl;
-      if (entry.feedType == 1) {
-        parsed = ParseAtomItems(result.body, result.charset, log_, base);
-      } else if (entry.feedType == 0 || entry.feedType == 2) {
-        parsed = ParseRssItems(result.body, result.charset, log_, base);
-      }
-      if (parsed.count() > 0) {
-        // Validators are kept only from a whole, readable answer.
-        const CacheValidators validators{result.etag, result.lastModified};
-        const bool keepValidators =
-            result.httpStatus == 200 && (!validators.etag.isEmpty() || !validators.lastModified.isEmpty());
-        const ItemStore store(
-            paths_.itemStore(entry.feedId),
-            RetentionPolicy{settings_.retentionKeep, settings_.retentionDays, settings_.retentionIncludeUnread});
-        const MergeResult merged = store.MergeNewItems(parsed.items, latestId_, keepValidators ? &validators : nullptr);
-        if (merged.added == 0) {
-          log_.WriteScheduleLog(kLogNoNewItems);
-        } else {
-          state_.summary.append({entry.caption, merged.added, entry.feedId});
-          log_.WriteScheduleLog(QStringLiteral("    ") + QString::number(merged.added) + kLogNewItemsSuffix);
-        }
-      }
-    }
-    log_.WriteScheduleLog(kLogDone);
+  if (!AcceptScheduledDownload(download, log_)) {
+    endFeed();
+    return;
   }
+  if (!download.notModified()) log_.WriteScheduleLog(kLogParsing);
+  const FeedCheckResult result = CompleteFeedCheck(requestFor(entry), std::move(download), latestId_);
+  switch (result.outcome) {
+    case CheckOutcome::NotModified: log_.WriteScheduleLog(kLogNoNewItems); break;
+    case CheckOutcome::ParseFailed:
+      log_.WriteScheduleLog(ParseFailureLogLine(result.format, result.parseFailure));
+      break;
+    case CheckOutcome::NoNewItems:
+      // A feed without items says nothing more, as it always has.
+      if (result.parsedCount > 0) log_.WriteScheduleLog(kLogNoNewItems);
+      break;
+    case CheckOutcome::NewItems:
+      state_.summary.append({entry.caption, result.merge.added, entry.feedId});
+      log_.WriteScheduleLog(QStringLiteral("    ") + QString::number(result.merge.added) + kLogNewItemsSuffix);
+      break;
+    case CheckOutcome::StoreLocked: log_.WriteScheduleLog(kLogStoreLocked); break;
+    case CheckOutcome::StoreDamaged: log_.WriteScheduleLog(kLogStoreDamaged); break;
+    case CheckOutcome::SaveFailed: log_.WriteScheduleLog(kLogSaveFailed + result.merge.error.description); break;
+    // Told by AcceptScheduledDownload above.
+    case CheckOutcome::NotConnected:
+    case CheckOutcome::Timeout:
+    case CheckOutcome::DownloadFailed:
+    case CheckOutcome::Aborted: break;
+  }
+  log_.WriteScheduleLog(kLogDone);
   endFeed();
 }
 

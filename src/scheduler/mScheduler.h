@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppPaths.h"
+#include "feeds/FeedCheck.h"
 #include "feeds/FeedDownloader.h"
 #include "scheduler/ScheduleLog.h"
 #include "scheduler/SchedulerState.h"
@@ -42,6 +43,12 @@ class mScheduler : public QObject {
   static inline const QString kLogNoNewItems = QStringLiteral("    No New Items found!");
   static inline const QString kLogNewItemsSuffix = QStringLiteral(" New Items found!");
   static inline const QString kLogDone = QStringLiteral("    Done!");
+  // A check whose new items could not be stored says so instead of counting them.
+  static inline const QString kLogStoreLocked =
+      QStringLiteral("--> Error: Feed Data file is in use by another check. New Items were not stored!");
+  static inline const QString kLogStoreDamaged =
+      QStringLiteral("--> Error: Feed Data file is damaged. New Items were not stored!");
+  static inline const QString kLogSaveFailed = QStringLiteral("--> Error: Failed to save the Feed Data file! ");
 
   mScheduler(const AppPaths& paths, mSettings& settings, SchedulerState& state, QObject* parent = nullptr);
   ~mScheduler() override;
@@ -102,6 +109,7 @@ class mScheduler : public QObject {
   void startFetch(int index);
   void onFetched(int index, const DownloadResult& result);
   void advance();
+  FeedCheckRequest requestFor(const ScheduleEntry& entry) const;
   void completeFeed();
   void endFeed();
   void finishRun();

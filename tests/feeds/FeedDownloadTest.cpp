@@ -1,11 +1,13 @@
 #include "feeds/FeedDownloader.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/LogSink.h"
+#include "feeds/ViewerCheck.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -17,12 +19,6 @@ using test::TestHttpServer;
 const QByteArray kFeed =
     "<?xml version=\"1.0\"?><rss><channel><title>T</title><item><title>i</title></item>"
     "</channel></rss>";
-
-class RecordingLog : public LogSink {
- public:
-  void writeLine(const QString& text) override { lines.append(text); }
-  QStringList lines;
-};
 
 DownloadOptions options(const QUrl& url, int timeoutMs = 3000) {
   DownloadOptions o;
@@ -175,6 +171,8 @@ TEST(FeedDownloader, AbortEndsTheRequestOnce) {
 }
 
 // The viewer: a time-out asks Retry/Cancel; Retry makes a fresh attempt.
+// Every other failure has its one box, and the check never waits inside
+// the caller: the result comes by signal.
 TEST(ViewerFetch, TimeoutThenRetryThenCancel) {
   test::TempHome home;
   TestHttpServer server;
@@ -187,16 +185,25 @@ TEST(ViewerFetch, TimeoutThenRetryThenCancel) {
                }});
   test::ScriptedMessages messages;
   messages.answerRetryCancel(true);
+  ViewerCheck check(
+      nullptr, [] { return true; }, messages, QStringLiteral("Tidewell"));
   QList<bool> executing;
-  ViewerFetchRequest request;
+  QObject::connect(&check, &ViewerCheck::executingChanged, [&executing](bool on) { executing.append(on); });
+  const auto run = [&check](const FeedCheckRequest& request) {
+    QSignalSpy finished(&check, &ViewerCheck::finished);
+    EXPECT_TRUE(check.start(request));
+    EXPECT_TRUE(finished.wait(10000));
+    return finished.at(0).at(0).value<FeedCheckResult>();
+  };
+  FeedCheckRequest request;
   request.url = server.url(QStringLiteral("/feed")).toString();
+  request.storePath = home.file(QStringLiteral("Data/feed.fdb"));
   request.debugXmlPath = home.file(QStringLiteral("Debug.xml"));
   request.timeoutMs = 500;
-  request.executingChanged = [&executing](bool on) { executing.append(on); };
 
-  std::optional<DownloadResult> result = FetchFeedData(request, messages);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->body, kFeed);
+  FeedCheckResult result = run(request);
+  EXPECT_EQ(result.outcome, CheckOutcome::NewItems);
+  EXPECT_EQ(result.download.body, kFeed);
   EXPECT_EQ(calls, 2);
   ASSERT_EQ(messages.entries().size(), 1u);
   EXPECT_EQ(messages.last().kind, test::ScriptedMessages::Kind::RetryCancel);
@@ -211,8 +218,8 @@ TEST(ViewerFetch, TimeoutThenRetryThenCancel) {
   QFile::remove(request.debugXmlPath);
   calls = 0;
   messages.clear();
-  result = FetchFeedData(request, messages);
-  EXPECT_FALSE(result);
+  result = run(request);
+  EXPECT_EQ(result.outcome, CheckOutcome::Timeout);
   EXPECT_EQ(messages.entries().size(), 1u);
   EXPECT_FALSE(QFile::exists(request.debugXmlPath));
 
@@ -220,47 +227,17 @@ TEST(ViewerFetch, TimeoutThenRetryThenCancel) {
   server.route(QStringLiteral("/huge"), {.body = "x", .contentLength = qint64(65) * 1024 * 1024});
   messages.clear();
   request.url = server.url(QStringLiteral("/huge")).toString();
-  EXPECT_FALSE(FetchFeedData(request, messages));
-  EXPECT_EQ(messages.last().title, QStringLiteral("Download Failed!"));
-}
+  EXPECT_EQ(run(request).outcome, CheckOutcome::DownloadFailed);
+  EXPECT_EQ(messages.titles(), QStringList{QStringLiteral("Download Failed!")});
 
-TEST(ScheduledFetch, LogLines) {
-  TestHttpServer server;
-  server.route(QStringLiteral("/feed"), {.body = kFeed});
-  server.route(QStringLiteral("/never"), {.stall = true});
-  server.route(QStringLiteral("/notmodified"), {.status = 304});
-  const QString sending = QStringLiteral("    Sending Request to Source Server ...");
-  const QString sent = QStringLiteral("    Request Sent, Waiting for Server Response ...");
-
-  ScheduledFetchRequest request;
-  request.timeoutMs = 500;
-  RecordingLog log;
-  request.url = server.url(QStringLiteral("/feed")).toString();
-  std::optional<DownloadResult> result = FetchScheduledFeed(request, log);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->body, kFeed);
-  EXPECT_EQ(log.lines, (QStringList{sending, sent}));
-
-  log.lines.clear();
-  request.url = server.url(QStringLiteral("/never")).toString();
-  EXPECT_FALSE(FetchScheduledFeed(request, log));
-  EXPECT_EQ(log.lines, (QStringList{sending, sent,
-                                    QStringLiteral("--> Error: Server did not respond in timely manner. Application "
-                                                   "failed to fetch Feed Data!")}));
-
-  log.lines.clear();
-  request.url = server.url(QStringLiteral("/notmodified")).toString();
-  request.ifNoneMatch = "\"v\"";
-  result = FetchScheduledFeed(request, log);
-  ASSERT_TRUE(result);
-  EXPECT_TRUE(result->notModified());
-  EXPECT_EQ(server.requests().back().header("If-None-Match"), QByteArray("\"v\""));
-
-  log.lines.clear();
-  request.isConnected = [] { return false; };
-  EXPECT_FALSE(FetchScheduledFeed(request, log));
-  EXPECT_EQ(log.lines, QStringList{QStringLiteral("--> Error: Application failed to access Internet. Either machine "
-                                                  "is not connected to Internet or Firewall blocked application.")});
+  // Offline, Cancel: nothing is sent and no result follows.
+  messages.clear();
+  ViewerCheck offline(
+      nullptr, [] { return false; }, messages, QStringLiteral("Tidewell"));
+  const int before = server.hits(QStringLiteral("/huge"));
+  EXPECT_FALSE(offline.start(request));
+  EXPECT_EQ(messages.titles(), QStringList{QStringLiteral("Working Offline?")});
+  EXPECT_EQ(server.hits(QStringLiteral("/huge")), before);
 }
 
 }  // namespace

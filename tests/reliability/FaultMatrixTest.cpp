@@ -11,6 +11,7 @@
 #include "feeds/FeedParser.h"
 #include "feeds/FeedValidation.h"
 #include "feeds/ItemStore.h"
+#include "feeds/ViewerCheck.h"
 #include "scheduler/SchedulerState.h"
 #include "scheduler/mScheduler.h"
 #include "settings/mSettings.h"
@@ -23,6 +24,8 @@
 #include <QFile>
 #include <QMap>
 #include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -45,14 +48,15 @@ const QByteArray kFeed =
     "<item><title>a</title><link>http://example.invalid/a</link><pubDate>Thu, 03 Dec 2026 10:00:00 GMT</pubDate>"
     "<description>first</description></item></channel></rss>";
 
-// The texts each fetch flavour produces for one kind of outcome.
+// The texts each fetch flavour produces for one kind of outcome: one
+// failure, one message.
 struct Outcome {
   QStringList viewerTitles;  // titles of the viewer's messages, in order
   QStringList checkTitles;   // the validation's
   QString logLine;           // the scheduled check's error line (a prefix), after "Request Sent ..."
 };
 
-const Outcome kTimedOut{{"Server Timeout!", "Invalid Server Response!"},
+const Outcome kTimedOut{{"Server Timeout!"},
                         {"Timeout Error!"},
                         "--> Error: Server did not respond in timely manner. Application failed to fetch Feed Data!"};
 const Outcome kEmpty{
@@ -60,9 +64,8 @@ const Outcome kEmpty{
 const Outcome kBroken{{"Invalid Data Format!"},
                       {"Invalid Feed Data Format!"},
                       "-->Error: Server returned Feed data in invalid XML format!"};
-const Outcome kRefused{{"Download Failed!", "Invalid Server Response!"},
-                       {"Download Failed!"},
-                       "--> Error: Application failed to fetch Feed Data! "};
+const Outcome kRefused{
+    {"Download Failed!"}, {"Download Failed!"}, "--> Error: Application failed to fetch Feed Data! "};
 
 // Every byte the headers promised is not there, but the whole document is:
 // what arrived goes to the parser like any answer, and nothing is new.
@@ -164,16 +167,25 @@ class FaultMatrix : public ::testing::Test {
 
   void expectFilesUnchanged() { EXPECT_EQ(snapshot(home.path()), before); }
 
-  QStringList viewerTitles(int timeoutMs) {
-    ScriptedMessages messages;
-    ViewerFetchRequest request;
+  // The viewer's check, merging into a store of its own so that the
+  // scheduled run after it meets the fixture's store as it was.
+  FeedCheckResult viewerCheck(ScriptedMessages& messages, int timeoutMs) {
+    ViewerCheck check(
+        &manager, [] { return true; }, messages, QStringLiteral("Tidewell"));
+    FeedCheckRequest request;
     request.url = feed.url;
+    request.storePath = viewerStore.filePath("viewer.fdb");
     request.debugXmlPath = home.file("Debug.xml");
     request.timeoutMs = timeoutMs;
-    request.manager = &manager;
-    const std::optional<DownloadResult> result = FetchFeedData(request, messages);
-    // The viewer parses what it has, which is nothing when the fetch gave up.
-    ParseRssItems(result ? result->body : QByteArray(), result ? result->charset : QString(), messages);
+    QSignalSpy finished(&check, &ViewerCheck::finished);
+    EXPECT_TRUE(check.start(request));
+    EXPECT_TRUE(finished.wait(30000));
+    return finished.value(0).value(0).value<FeedCheckResult>();
+  }
+
+  QStringList viewerTitles(int timeoutMs) {
+    ScriptedMessages messages;
+    viewerCheck(messages, timeoutMs);
     return messages.titles();
   }
 
@@ -204,6 +216,7 @@ class FaultMatrix : public ::testing::Test {
   mSettings settings{home.paths(), messages};
   SchedulerState state;
   QNetworkAccessManager manager;
+  QTemporaryDir viewerStore;
   TestHttpServer server;
   ScheduleEntry feed;
   QMap<QString, QByteArray> before;
@@ -232,16 +245,12 @@ TEST_F(FaultMatrix, BodyContradictingItsCharsetIsReadWithoutLoss) {
     SCOPED_TRACE(contentType.constData());
     server.route("/feed.xml", {.body = MislabelledFeed(), .contentType = contentType});
     ScriptedMessages viewer;
-    ViewerFetchRequest request;
-    request.url = feed.url;
-    request.timeoutMs = kTimeoutMs;
-    request.manager = &manager;
-    const std::optional<DownloadResult> result = FetchFeedData(request, viewer);
-    ASSERT_TRUE(result.has_value());
-    const ParseResult parsed = ParseRssItems(result->body, result->charset, viewer);
+    QFile::remove(viewerStore.filePath("viewer.fdb"));
+    const FeedCheckResult result = viewerCheck(viewer, kTimeoutMs);
     EXPECT_TRUE(viewer.empty()) << viewer.titles().join('|').toStdString();
-    ASSERT_EQ(parsed.count(), 1);
-    EXPECT_EQ(parsed.items[0].title, QString("Cr\uFFFDme br\uFFFDl\uFFFDe"));
+    ASSERT_EQ(result.parsedCount, 1);
+    ASSERT_EQ(result.merge.addedItems.size(), 1u);
+    EXPECT_EQ(result.merge.addedItems[0].title, QString("Cr\uFFFDme br\uFFFDl\uFFFDe"));
 
     ScriptedMessages check;
     CheckFeedRequest validation;

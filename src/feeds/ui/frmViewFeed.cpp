@@ -9,6 +9,7 @@
 #include "feeds/FeedParser.h"
 #include "feeds/ItemExport.h"
 #include "feeds/LinkPolicy.h"
+#include "feeds/ViewerCheck.h"
 #include "feeds/ui/EnclosureSaver.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
@@ -191,6 +192,8 @@ void frmViewFeed::closeEvent(QCloseEvent* event) {
     return;
   }
   delay_.stop();
+  // Closed while checking only when forced: the check goes with the window.
+  if (check_ != nullptr) check_->abort();
   event->accept();
 }
 
@@ -201,66 +204,66 @@ void frmViewFeed::forceClose() {
 
 void frmViewFeed::LoadFeedData(bool loadStored) {
   // A load already under way finishes first; a second one would download the
-  // same feed again inside the first one's wait.
+  // same feed again beside the first.
   if (loading_) return;
   QPointer<frmViewFeed> self(this);
   loading_ = true;
-  const auto finish = [&](const QString& caption) {
-    if (!self) return;
-    loading_ = false;
-    setCaption(caption);
-  };
-
   if (loadStored) {
     setCaption(feedCaption_ + text("MSG_WND_LOADING"));
     QCoreApplication::processEvents();
     if (!self) return;
     LoadStoredItems();
   }
-  if (!checkForNewItems_) return finish(feedCaption_);
+  if (!checkForNewItems_) return endLoad(feedCaption_);
 
-  while (!(connectivityTest ? connectivityTest() : util::IsConnected())) {
-    const bool retry = context_.messages.askRetryCancel(
-        QStringLiteral("Cannot check Feed URL for new Items, Application failed to access Internet on this machine. "
-                       "Please make sure you're connected to Internet and Firewall application (if any) is "
-                       "configured properly to grant Internet access for ") +
-            context_.identity.programName,
-        QStringLiteral("Working Offline?"), MessageIcon::Exclamation);
-    if (!self) return;
-    if (!retry) return finish(feedCaption_);
+  if (check_ == nullptr) {
+    // The test is looked up at every check: it may be replaced after the first.
+    const auto connected = [this] { return connectivityTest ? connectivityTest() : util::IsConnected(); };
+    check_ = new ViewerCheck(host_.network(), connected, context_.messages, context_.identity.programName, this);
+    connect(check_, &ViewerCheck::executingChanged, this, [this](bool executing) { stillExecuting_ = executing; });
+    connect(check_, &ViewerCheck::parsing, this, [this] { setCaption(feedCaption_ + text("MSG_WND_PARSING")); });
+    connect(check_, &ViewerCheck::finished, this, &frmViewFeed::onChecked);
   }
-
-  setCaption(feedCaption_ + text("MSG_WND_CHECKING"));
-  ViewerFetchRequest request;
+  context_.settings.LoadRetentionSettings();
+  FeedCheckRequest request;
   request.url = feedUrl_;
-  request.debugXmlPath = context_.paths.debugXml();
-  request.manager = host_.network();
+  request.type = tidewell::feedTypeFromCode(feedType_);
+  request.storePath = itemStorePath();
+  request.retention = RetentionPolicy{context_.settings.retentionKeep, context_.settings.retentionDays,
+                                      context_.settings.retentionIncludeUnread};
   request.timeoutMs = fetchTimeoutMs;
-  request.executingChanged = [self](bool executing) {
-    if (self) self->stillExecuting_ = executing;
-  };
-  const std::optional<DownloadResult> result = FetchFeedData(request, context_.messages);
+  request.debugXmlPath = context_.paths.debugXml();
+  if (!check_->start(request)) return endLoad(feedCaption_);
+  // The offline question may have closed the window meanwhile.
   if (!self) return;
+  setCaption(feedCaption_ + text("MSG_WND_CHECKING"));
+}
+
+void frmViewFeed::onChecked(const FeedCheckResult& result) {
   stillExecuting_ = false;
   // A download that was cancelled or already reported has had its one
-  // message: parsing what an earlier check left would add a second.
-  if (!result) return finish(plainCaption());
-  feedData_ = result->body;
-  feedCharset_ = result->charset;
-  feedBase_ = result->finalUrl.isEmpty() ? QUrl::fromUserInput(feedUrl_.trimmed()) : result->finalUrl;
-
-  setCaption(feedCaption_ + text("MSG_WND_PARSING"));
-  ParseResult parsed;
-  if (feedType_ == 1) {
-    parsed = ParseAtomItems(feedData_, feedCharset_, context_.messages, feedBase_);
-  } else if (feedType_ == 0 || feedType_ == 2) {
-    parsed = ParseRssItems(feedData_, feedCharset_, context_.messages, feedBase_);
+  // message, and what an earlier check left stays as it was.
+  if (!result.download.completed() && result.download.error != DownloadError::Network) {
+    return endLoad(plainCaption());
   }
-  if (!self) return;
+  feedData_ = result.download.body;
+  feedCharset_ = result.download.charset;
+  feedBase_ = result.base;
+  if (result.parsed()) {
+    setCaption(feedCaption_ + text("MSG_WND_UPDATING"));
+    if (result.stored()) {
+      AddNewItemsToList(result.merge);
+    } else if (result.parsedCount > 0) {
+      hasNewItems_ = false;
+    }
+  }
+  endLoad(plainCaption());
+}
 
-  setCaption(feedCaption_ + text("MSG_WND_UPDATING"));
-  if (parsed.count() > 0) AddNewItemsToList(parsed.items);
-  finish(plainCaption());
+void frmViewFeed::endLoad(const QString& caption) {
+  loading_ = false;
+  setCaption(caption);
+  emit checkFinished();
 }
 
 void frmViewFeed::LoadStoredItems() {
@@ -309,23 +312,18 @@ void frmViewFeed::LoadStoredItems() {
   reading_->afterLoad();
 }
 
-void frmViewFeed::AddNewItemsToList(const FeedItems& parsed) {
+void frmViewFeed::AddNewItemsToList(const MergeResult& merged) {
   hasNewItems_ = false;
-  if (parsed.empty()) return;
-  context_.settings.LoadRetentionSettings();
-  const ItemStore store(itemStorePath(),
-                        RetentionPolicy{context_.settings.retentionKeep, context_.settings.retentionDays,
-                                        context_.settings.retentionIncludeUnread});
-  // The store's own latest id: a scheduled check may have moved it since the
-  // list was read.
-  const MergeResult merged = store.MergeNewItems(parsed, store.ReadLatestId());
   if (merged.removed > 0) {
     // The feed's limits took older rows out of the store: list what it holds now.
     sortColumn_ = ColDateSort;
     sortOrder_ = Qt::DescendingOrder;
     LoadStoredItems();
     hasNewItems_ = merged.added > 0;
-    if (merged.added > 0) latestId_ = merged.latestId;
+    if (merged.added > 0) {
+      latestId_ = merged.latestId;
+      emit itemsChanged(feedId_);
+    }
     return;
   }
   QList<QTreeWidgetItem*> rows;

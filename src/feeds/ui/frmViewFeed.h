@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feeds/FeedCheck.h"
 #include "feeds/FeedItem.h"
 #include "feeds/ItemStore.h"
 
@@ -23,6 +24,7 @@ struct AppContext;
 class PreviewBrowser;
 class ViewerHost;
 class ViewerReading;
+class ViewerCheck;
 
 // The window in which one feed is read: its stored items in lstItems, a check
 // of the feed URL for new ones, and the selected item's preview below.
@@ -57,8 +59,11 @@ class frmViewFeed : public QWidget {
   // The selected row's enclosure address; "" without one.
   QString selectedEnclosure() const;
 
-  // Lists the stored items (when loadStored) and checks the feed for new ones.
+  // Lists the stored items (when loadStored) and starts a check of the feed
+  // for new ones; checkFinished() follows when the load is over (at once
+  // without a check). Returns without waiting for the server.
   void LoadFeedData(bool loadStored);
+  bool isLoading() const { return loading_; }
   // "show", "del", "txt", "html", "email", "online", "play", "download";
   // anything else does nothing.
   void HandlePopupMenu(const QString& action);
@@ -91,6 +96,8 @@ class frmViewFeed : public QWidget {
   void captionChanged(const QString& caption);
   // The window wrote to the feed's store: a read mark, new items, a delete, a star.
   void itemsChanged(const QString& feedId);
+  // A load started by LoadFeedData is over (its messages shown).
+  void checkFinished();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -102,7 +109,9 @@ class frmViewFeed : public QWidget {
   // The feed's caption with its " [new]" mark when the last check added items.
   QString plainCaption() const;
   void LoadStoredItems();
-  void AddNewItemsToList(const FeedItems& parsed);
+  void onChecked(const FeedCheckResult& result);
+  void endLoad(const QString& caption);
+  void AddNewItemsToList(const MergeResult& merged);
   void applySort();
   void setRowRead(QTreeWidgetItem* row, bool read);
   QTreeWidgetItem* selectedRow() const;
@@ -123,6 +132,7 @@ class frmViewFeed : public QWidget {
   PreviewBrowser* preview_;
   QSplitter* splitter_;
   ViewerReading* reading_;
+  ViewerCheck* check_ = nullptr;
   QTimer delay_;
   QIcon unreadIcon_;
   QIcon readIcon_;

@@ -13,6 +13,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/ViewerLoad.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,7 +107,7 @@ struct Harness {
     window->OpenFeedWindow(node->text(0), feedId, CategoryTreeWidget::tagOf(node), 0, false);
     frmViewFeed* viewer = window->activeViewer();
     viewer->tmrDelay().stop();
-    viewer->LoadFeedData(true);
+    if (!test::loadFeedAndWait(*viewer, true)) return nullptr;
     return viewer;
   }
   QTreeWidgetItem* rowTitled(frmViewFeed* viewer, const QString& title) const {
@@ -246,7 +247,7 @@ class ReadingWindowsTest : public QObject {
     QTRY_VERIFY(h.window->activeViewer() && h.window->activeViewer()->FeedID() == kTide);
     frmViewFeed* tide = h.window->activeViewer();
     tide->tmrDelay().stop();
-    tide->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*tide, true));
     QTRY_VERIFY(tide->lstItems()->currentItem() != nullptr);
     QCOMPARE(tide->lstItems()->currentItem()->text(frmViewFeed::ColTitle), QStringLiteral("Spring tides"));
     QTRY_COMPARE(h.shown(kTide), QStringLiteral("Tide Talk (1)"));
@@ -281,7 +282,7 @@ class ReadingWindowsTest : public QObject {
     filter->setText(QStringLiteral("fog"));
     h.screenshot(h.window.get(), QStringLiteral("reading-filter.png"));
     // The filter stays when the list is filled again.
-    viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*viewer, true));
     QCOMPARE(Harness::visibleTitles(viewer), QStringList{QStringLiteral("Fog")});
   }
 
@@ -337,7 +338,7 @@ class ReadingWindowsTest : public QObject {
     frmViewFeed* viewer = h.window->activeViewer();
     QVERIFY(viewer && viewer->FeedID() == kTide);
     viewer->tmrDelay().stop();
-    viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*viewer, true));
     QTRY_VERIFY(viewer->lstItems()->currentItem() != nullptr);
     QCOMPARE(viewer->lstItems()->currentItem()->text(frmViewFeed::ColTitle), QStringLiteral("Neap tides"));
   }

@@ -9,6 +9,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/ViewerLoad.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -125,7 +126,7 @@ class FeedViewerTest : public QObject {
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
     QSignalSpy captions(h.viewer.get(), &frmViewFeed::captionChanged);
 
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
 
     QStringList seen;
     for (const QList<QVariant>& args : captions) seen << args.at(0).toString();
@@ -146,7 +147,7 @@ class FeedViewerTest : public QObject {
 
     // A second check of the unchanged feed adds nothing and drops the mark.
     captions.clear();
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     QCOMPARE(h.titles(), (QStringList{"Third", "Second", "First"}));
     QCOMPARE(captions.last().at(0).toString(), kCaption);
     QVERIFY(!h.viewer->HasNewItems());
@@ -163,7 +164,7 @@ class FeedViewerTest : public QObject {
                                rssItem("Alpha", "http://example.invalid/a", QString(), "a")})});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     QCOMPARE(h.titles(), (QStringList{"Beta", "Gamma", "Alpha"}));
     QCOMPARE(h.row(2)->text(frmViewFeed::ColPublished), QStringLiteral("No Date Info Provided"));
     QCOMPARE(h.row(2)->text(frmViewFeed::ColDateSort), QStringLiteral("0"));
@@ -178,7 +179,7 @@ class FeedViewerTest : public QObject {
 
     // Reopened, the stored undated item shows no date at all.
     h.viewer->setCheckForNewItems(false);
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     QTreeWidgetItem* alpha = h.row(h.titles().indexOf(QStringLiteral("Alpha")));
     QCOMPARE(alpha->text(frmViewFeed::ColPublished), QString());
   }
@@ -188,7 +189,7 @@ class FeedViewerTest : public QObject {
     server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     const int hitsBefore = server.hits(QStringLiteral("/feed.xml"));
     h.messages.clear();
 
@@ -196,7 +197,7 @@ class FeedViewerTest : public QObject {
     h.messages.answerRetryCancel(true);   // Retry: still offline
     h.messages.answerRetryCancel(false);  // Cancel
     QSignalSpy captions(h.viewer.get(), &frmViewFeed::captionChanged);
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
 
     QCOMPARE(h.messages.titles(), (QStringList{"Working Offline?", "Working Offline?"}));
     QVERIFY(h.messages.last().text.endsWith(QStringLiteral("Internet access for Tidewell")));
@@ -210,7 +211,7 @@ class FeedViewerTest : public QObject {
     server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     const QString store = h.context.paths.itemStore(kFeedId);
 
     // A real mouse click on the first row.
@@ -242,7 +243,7 @@ class FeedViewerTest : public QObject {
     server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     h.click(h.row(1));
     QVERIFY(!h.viewer->ucPreview()->isBlank());
 
@@ -271,7 +272,7 @@ class FeedViewerTest : public QObject {
                                        "<p>original body</p>")})});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     QCOMPARE(h.titles(), (QStringList{"Repost", "No link", "Original"}));
 
     h.click(h.row(0));
@@ -293,7 +294,7 @@ class FeedViewerTest : public QObject {
 
     // The same after reopening: rows read from the store carry the same references.
     h.viewer->setCheckForNewItems(false);
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     h.click(h.row(h.titles().indexOf(QStringLiteral("No link"))));
     QVERIFY(h.viewer->ucPreview()->bodyInnerText().contains(QStringLiteral("no link body")));
     QVERIFY(h.messages.empty());
@@ -304,7 +305,7 @@ class FeedViewerTest : public QObject {
     server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     h.click(h.row(0));
     QTemporaryDir out;
 
@@ -354,7 +355,7 @@ class FeedViewerTest : public QObject {
                           QStringLiteral("Mon, 09 Sep 2002 09:00:00 GMT"), QStringLiteral("<p>previewed body</p>"))})});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     QCOMPARE(h.titles(), (QStringList{"Harbour: report 2/3", "Previewed"}));
     h.click(h.row(1));
     h.list()->setCurrentItem(h.row(0));  // a right click selects the row it lands on
@@ -392,7 +393,7 @@ class FeedViewerTest : public QObject {
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
     h.viewer->fetchTimeoutMs = 150;
-    h.viewer->LoadFeedData(true);  // no answer scripted: Cancel
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));  // no answer scripted: Cancel
     QCOMPARE(h.messages.titles(), QStringList{"Server Timeout!"});
     QCOMPARE(h.viewer->windowTitle(), kCaption);
     QVERIFY(!h.viewer->StillExecuting());
@@ -404,7 +405,7 @@ class FeedViewerTest : public QObject {
     TempHome bare;  // a program folder without view.tpl
     Harness h(AppPaths(bare.path(), bare.path()));
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
 
     h.messages.clear();
     h.click(h.row(0));
@@ -428,7 +429,7 @@ class FeedViewerTest : public QObject {
     server.route(QStringLiteral("/feed.xml"), {.body = threeItems()});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     h.click(h.row(0));
 
     h.viewer->HandlePopupMenu(QStringLiteral("online"));
@@ -471,7 +472,7 @@ class FeedViewerTest : public QObject {
     server.route(QStringLiteral("/feed.xml"), {.body = rss({first})});
     Harness h;
     h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
     QCOMPARE(h.titles(), QStringList{QStringLiteral("Full")});
     h.click(h.row(0));
     const QString shown = h.viewer->ucPreview()->bodyInnerHtml();
@@ -503,7 +504,7 @@ class FeedViewerTest : public QObject {
                  {.body = rss({rssItem(QStringLiteral("Newer"), QStringLiteral("http://example.invalid/n"),
                                        QStringLiteral("Sun, 08 Sep 2002 00:00:01 GMT"), QStringLiteral("n")),
                                first})});
-    h.viewer->LoadFeedData(false);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, false));
     QCOMPARE(h.titles(), QStringList{QStringLiteral("Newer")});
     QVERIFY(h.viewer->HasNewItems());
     QCOMPARE(h.stored()->items.size(), size_t(1));
@@ -527,7 +528,7 @@ class FeedViewerTest : public QObject {
                                        "<p>two pictures</p><img src=\"" + pic + "\"><img src=\"" + huge + "\">")})});
     Harness h;
     h.viewer->setFeedURL(server.url("/feed.xml").toString());
-    h.viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
 
     // The picture is answered only after the page is up: a page that waited
     // for its pictures would never show.

@@ -7,6 +7,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/ViewerLoad.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -93,7 +94,7 @@ struct Viewer {
     viewer->resize(900, 700);
     viewer->show();
     viewer->tmrDelay().stop();
-    viewer->LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(*viewer, true));
   }
   // Shows the item with this title, and paints it once, so every picture
   // of the page has been asked for.

@@ -11,6 +11,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/ViewerLoad.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,7 +108,7 @@ class FaultViewerTest : public QObject {
     viewer.show();
     viewer.tmrDelay().stop();
     viewer.setCheckForNewItems(true);
-    viewer.LoadFeedData(true);
+    QVERIFY(test::loadFeedAndWait(viewer, true));
     QCOMPARE(viewer.lstItems()->topLevelItemCount(), 2);
     QVERIFY(messages.empty());
     const QByteArray stored = readAll(storePath);
@@ -115,7 +116,7 @@ class FaultViewerTest : public QObject {
     for (const Fault& fault : faults) {
       messages.clear();
       fault.arrange(server);
-      viewer.LoadFeedData(true);
+      QVERIFY(test::loadFeedAndWait(viewer, true));
       QVERIFY2(messages.titles() == fault.titles,
                qPrintable(QString("%1: %2").arg(fault.name, messages.titles().join('|'))));
       QVERIFY2(!viewer.StillExecuting(), fault.name);
