@@ -183,8 +183,11 @@ void mSettings::LoadEmailSettings() {
   }
   senderName = unscrambled(readText(ini, kEmail, QStringLiteral("fn"), {}));
   senderEmail = unscrambled(readText(ini, kEmail, QStringLiteral("fe"), {}));
-  smtpSecurity = parseSmtpSecurity(readText(ini, kEmail, QStringLiteral("sec"), {}))
-                     .value_or(legacySmtpSecurity(smtpPort, smtpAuth != 0));
+  // A file that never had a server gets the safe choice; one that had gets
+  // what keeps it working (legacySmtpSecurity).
+  const SmtpSecurity unchosen =
+      util::IsBlank(smtpServer) ? SmtpSecurity::StartTls : legacySmtpSecurity(smtpPort, smtpAuth != 0);
+  smtpSecurity = parseSmtpSecurity(readText(ini, kEmail, QStringLiteral("sec"), {})).value_or(unchosen);
   plainLoginAllowed = readText(ini, kEmail, QStringLiteral("plainok"), {}).trimmed();
 }
 

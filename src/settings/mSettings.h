@@ -57,7 +57,7 @@ class mSettings {
   // sec, plain "tls", "starttls" or "none"; written with every save. A file
   // without it (or with a word it does not know) reads as legacySmtpSecurity
   // of its port and login, so an old configuration goes on working as safely
-  // as it can.
+  // as it can; without a server either, as StartTls.
   SmtpSecurity smtpSecurity = SmtpSecurity::StartTls;
   // plainok: plainLoginFingerprint of the configuration whose unencrypted
   // login the user allowed; written once there was one.
