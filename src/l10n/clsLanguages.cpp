@@ -326,7 +326,7 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       // The security of the SMTP session: its choices, the question before an
       // unencrypted login and the reports of a session that could not be secured.
       {QStringLiteral("MSG_SMTP_STARTTLS"), QStringLiteral("STARTTLS required")},
-      {QStringLiteral("MSG_SMTP_TLS"), QStringLiteral("TLS")},
+      {QStringLiteral("MSG_SMTP_TLS"), QStringLiteral("TLS (implicit)")},
       {QStringLiteral("MSG_SMTP_NONE"), QStringLiteral("None")},
       {QStringLiteral("MSG_SMTP_PLAINLOGIN"),
        QStringLiteral("With the security \"None\" your user name and password go to the SMTP server unencrypted, and "
