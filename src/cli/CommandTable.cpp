@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConfigCommands.h"
 #include "cli/DiscoverCommands.h"
+#include "cli/EmailCommands.h"
 #include "cli/ExportCommands.h"
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
@@ -16,6 +17,18 @@ const std::vector<CliCommand>& commandTable() {
   static const std::vector<CliCommand> table = {
       {QStringLiteral("config"), QStringLiteral("config get SECTION KEY | config set SECTION KEY VALUE"),
        QStringLiteral("Read or write one value of AppCfg.cfg."), runConfig},
+      {QStringLiteral("email"),
+       QStringLiteral(
+           "email show | email set [--server HOST] [--port N] [--security tls|starttls|none] [--auth on|off] "
+           "[--user NAME] [--password-stdin] [--from-name NAME] [--from-email ADDRESS] [--allow-plain-auth] "
+           "| email send FEED_ID ITEM_ID --to ADDRESSES [--subject TEXT] [--message TEXT] [--link-only] "
+           "[--security tls|starttls|none] [--allow-plain-auth]"),
+       QStringLiteral("Show or change the e-mail settings (as JSON; never the password, which set reads from "
+                      "standard input), or send a stored item as the send window does. --security: tls = TLS from "
+                      "the first byte (port 465), starttls = the session must be upgraded before the login, none = "
+                      "unencrypted. A login over none is refused unless allowed once in the window or by "
+                      "--allow-plain-auth."),
+       runEmail},
       {QStringLiteral("schedule"),
        QStringLiteral("schedule list | add FEED_ID | remove FEED_ID | enable [--interval 0-6] | disable"),
        QStringLiteral("Show or change the feeds the scheduler checks, switch it on (interval index 0 = every 5 min "

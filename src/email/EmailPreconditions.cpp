@@ -11,6 +11,7 @@ SmtpSettings ToSmtpSettings(const mSettings& settings) {
   SmtpSettings smtp;
   smtp.host = settings.smtpServer;
   smtp.port = settings.smtpPort;
+  smtp.security = settings.smtpSecurity;
   smtp.authenticate = settings.smtpAuth != 0;
   smtp.userName = settings.smtpUser;
   smtp.password = settings.smtpPassword;

@@ -10,9 +10,6 @@ namespace tidewell {
 
 namespace {
 
-constexpr int kDefaultSmtpPort = 25;
-constexpr int kImplicitTlsPort = 465;  // submissions: TLS from the first byte
-
 template <typename T>
 Result<T> refuse(const QString& description) {
   return Result<T>::failure(ErrorInfo{0, QStringLiteral("SmtpClient"), description});
@@ -39,7 +36,7 @@ Result<SmtpEnvelope> PrepareSmtpMail(const SmtpSettings& settings, const SmtpMai
   }
 
   const QString portText = settings.port.trimmed();
-  envelope.port = kDefaultSmtpPort;
+  envelope.port = smtpStandardPort(settings.security);
   if (!portText.isEmpty()) {
     bool isNumber = false;
     const int port = portText.toInt(&isNumber, 10);
@@ -51,7 +48,7 @@ Result<SmtpEnvelope> PrepareSmtpMail(const SmtpSettings& settings, const SmtpMai
     }
     envelope.port = port;
   }
-  envelope.implicitTls = envelope.port == kImplicitTlsPort;
+  envelope.security = settings.security;
 
   envelope.sender = settings.senderAddress.trimmed();
   if (!IsValidEmailAddress(envelope.sender)) {

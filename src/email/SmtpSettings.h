@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SmtpSecurity.h"
+
 #include <QString>
 
 namespace tidewell {
@@ -8,7 +10,8 @@ namespace tidewell {
 // store so the mail component can be used and tested on its own.
 struct SmtpSettings {
   QString host;
-  QString port;  // as stored: decimal text; blank means the standard port 25
+  QString port;  // as stored: decimal text; blank means the security's standard port
+  SmtpSecurity security = SmtpSecurity::StartTls;
   bool authenticate = false;
   QString userName;
   QString password;  // never put into a message or a log

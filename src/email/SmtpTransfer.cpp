@@ -107,6 +107,21 @@ QString hidePassword(QString text, const QString& password) {
   return text;
 }
 
+// The failures of a TLS handshake or of the server's certificate.
+bool isTlsFailure(CURLcode code) {
+  switch (code) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS: return true;
+    default: return false;
+  }
+}
+
 struct CurlDeleter {
   void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
@@ -115,6 +130,14 @@ struct SlistDeleter {
 };
 
 }  // namespace
+
+const QString kSmtpNoStartTls = QStringLiteral(
+    "The SMTP server does not offer an encrypted connection (STARTTLS), so nothing was sent and no login data left "
+    "this computer. If the server really works without encryption, choose the security \"None\" in the Email "
+    "Settings.");
+const QString kSmtpNotSecured = QStringLiteral(
+    "The connection to the SMTP server could not be encrypted, so nothing was sent and no login data left this "
+    "computer: ");
 
 void InitSmtpLibrary() {
   static std::once_flag once;
@@ -139,7 +162,7 @@ Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& e
   state.events = &events;
   state.cancel = &cancel;
 
-  const bool implicitTls = envelope.implicitTls;
+  const bool implicitTls = envelope.security == SmtpSecurity::Tls;
   QString host = envelope.host;
   if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['))) {
     host = QLatin1Char('[') + host + QLatin1Char(']');  // an IPv6 literal
@@ -167,7 +190,12 @@ Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& e
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(h, CURLOPT_URL, url.constData());
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-  curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(implicitTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+  // "All" makes curl end the session when STARTTLS is not offered or fails,
+  // right after the greeting, before a login or an address is sent. "None"
+  // means no STARTTLS at all: an opportunistic upgrade would fail the send on
+  // a certificate the user never asked to be checked.
+  const bool encrypted = envelope.security != SmtpSecurity::None;
+  curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(encrypted ? CURLUSESSL_ALL : CURLUSESSL_NONE));
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   if (!caFile.isEmpty()) {
     curl_easy_setopt(h, CURLOPT_CAINFO, caFile.constData());
@@ -204,9 +232,15 @@ Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& e
     return fail(QStringLiteral("The send was cancelled."));
   }
 
+  if (code == CURLE_USE_SSL_FAILED && envelope.security == SmtpSecurity::StartTls) {
+    return fail(kSmtpNoStartTls);
+  }
   QString explanation = QString::fromUtf8(errorBuffer).trimmed();
   if (explanation.isEmpty()) {
     explanation = QString::fromUtf8(curl_easy_strerror(code));
+  }
+  if (encrypted && isTlsFailure(code)) {
+    explanation = kSmtpNotSecured + explanation;
   }
   // Only a refusal explains anything; a "250 OK" before a time-out does not.
   const QString& reply = state.lastErrorReply;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "settings/SmtpSecurity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +16,7 @@ namespace tidewell {
 struct SmtpEnvelope {
   QString host;
   int port = 25;
-  bool implicitTls = false;  // TLS from the first byte (smtps) instead of STARTTLS
+  SmtpSecurity security = SmtpSecurity::StartTls;
   bool authenticate = false;
   QString userName;
   QString password;
@@ -33,11 +34,19 @@ struct SmtpTransferEvents {
   std::function<void(const QString& text)> status;
 };
 
-// Runs one SMTP dialogue with libcurl and blocks until it ends: implicit TLS
-// when asked, otherwise an upgrade with STARTTLS whenever the server offers
-// it; login only when asked. A failure's description is curl's explanation
-// followed by the server's last reply, with the password never shown. Setting
-// cancel aborts the transfer at its next progress check.
+// Runs one SMTP dialogue with libcurl and blocks until it ends, secured as the
+// envelope says: TLS from the first byte, a STARTTLS upgrade that must succeed
+// before anything else is said (no login, no mail otherwise), or no
+// encryption at all; login only when asked. A failure's description is curl's
+// explanation followed by the server's last reply, with the password never
+// shown; a connection that could not be secured says so in words of its own
+// (kSmtpNoStartTls, kSmtpNotSecured). Setting cancel aborts the transfer at
+// its next progress check.
+// The explanations of a session that could not be secured. The second is
+// followed by the library's reason.
+extern const QString kSmtpNoStartTls;
+extern const QString kSmtpNotSecured;
+
 Status RunSmtpTransfer(const SmtpEnvelope& envelope, const SmtpTransferEvents& events, const std::atomic<bool>& cancel);
 
 // Makes libcurl ready for use from worker threads; call on the main thread

@@ -323,6 +323,22 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
       {QStringLiteral("MSG_IDX_NOUNREAD"), QStringLiteral("No unread items left.")},
       {QStringLiteral("MSG_IDX_REBUILT"),
        QStringLiteral("The item index was damaged and has been built again from the item stores.")},
+      // The security of the SMTP session: its choices, the question before an
+      // unencrypted login and the reports of a session that could not be secured.
+      {QStringLiteral("MSG_SMTP_STARTTLS"), QStringLiteral("STARTTLS required")},
+      {QStringLiteral("MSG_SMTP_TLS"), QStringLiteral("TLS (implicit)")},
+      {QStringLiteral("MSG_SMTP_NONE"), QStringLiteral("None")},
+      {QStringLiteral("MSG_SMTP_PLAINLOGIN"),
+       QStringLiteral("With the security \"None\" your user name and password go to the SMTP server unencrypted, and "
+                      "anyone on the network in between can read them. Send them unencrypted anyway?")},
+      {QStringLiteral("MSG_SMTP_PLAINLOGINTITLE"), QStringLiteral("Unencrypted Login?")},
+      {QStringLiteral("MSG_SMTP_NOSTARTTLS"),
+       QStringLiteral("The SMTP server does not offer an encrypted connection (STARTTLS), so nothing was sent and no "
+                      "login data left this computer. If the server really works without encryption, choose the "
+                      "security \"None\" in the Email Settings.")},
+      {QStringLiteral("MSG_SMTP_NOTSECURED"),
+       QStringLiteral("The connection to the SMTP server could not be encrypted, so nothing was sent and no login "
+                      "data left this computer: ")},
   };
   return messages;
 }

@@ -138,12 +138,29 @@ Status mSettings::SaveEmailSettings(bool showMessage) {
       return written;
     }
   }
+  // A consent belongs to one unencrypted login; choosing encryption or no
+  // login ends it, and coming back asks again.
+  if (smtpSecurity != SmtpSecurity::None || smtpAuth == 0) plainLoginAllowed.clear();
+  {
+    const Status written = ini.WriteINI(kEmail, QStringLiteral("sec"), smtpSecurityName(smtpSecurity));
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 1, written.error());
+      return written;
+    }
+  }
+  if (!plainLoginAllowed.isEmpty() || !readText(ini, kEmail, QStringLiteral("plainok"), {}).isEmpty()) {
+    const Status written = ini.WriteINI(kEmail, QStringLiteral("plainok"), plainLoginAllowed);
+    if (!written) {
+      reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 2, written.error());
+      return written;
+    }
+  }
   // Written only once the keyring was used, so a file that never saw one keeps its layout.
   if (inKeyring || keepKeyring || wasInKeyring) {
     const Status written = ini.WriteINI(kEmail, QStringLiteral("pwk"),
                                         inKeyring || keepKeyring ? QStringLiteral("1") : QStringLiteral("0"));
     if (!written) {
-      reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 1, written.error());
+      reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 3, written.error());
       return written;
     }
   }
@@ -166,6 +183,26 @@ void mSettings::LoadEmailSettings() {
   }
   senderName = unscrambled(readText(ini, kEmail, QStringLiteral("fn"), {}));
   senderEmail = unscrambled(readText(ini, kEmail, QStringLiteral("fe"), {}));
+  // A file that never had a server gets the safe choice; one that had gets
+  // what keeps it working (legacySmtpSecurity).
+  const SmtpSecurity unchosen =
+      util::IsBlank(smtpServer) ? SmtpSecurity::StartTls : legacySmtpSecurity(smtpPort, smtpAuth != 0);
+  smtpSecurity = parseSmtpSecurity(readText(ini, kEmail, QStringLiteral("sec"), {})).value_or(unchosen);
+  plainLoginAllowed = readText(ini, kEmail, QStringLiteral("plainok"), {}).trimmed();
+}
+
+bool mSettings::plainLoginNeedsConsent() const {
+  return tidewell::plainLoginNeedsConsent(smtpSecurity, smtpAuth != 0, smtpServer, smtpPort, smtpUser,
+                                          plainLoginAllowed);
+}
+
+Status mSettings::SavePlainLoginConsent() {
+  plainLoginAllowed = plainLoginFingerprint(smtpServer, smtpPort, smtpUser);
+  mINI ini;
+  ini.SetINIFile(configFile_, kBufferSize);
+  const Status written = ini.WriteINI(kEmail, QStringLiteral("plainok"), plainLoginAllowed);
+  if (!written) reportRuntimeError(messages_, QStringLiteral("SavePlainLoginConsent"), 1, written.error());
+  return written;
 }
 
 // ---- application ------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "core/AppPaths.h"
 #include "core/NetworkProxy.h"
 #include "core/Result.h"
+#include "settings/SmtpSecurity.h"
 
 #include <QList>
 #include <QString>
@@ -53,6 +54,20 @@ class mSettings {
   QString smtpPassword;
   QString senderName;   // fn
   QString senderEmail;  // fe
+  // sec, plain "tls", "starttls" or "none"; written with every save. A file
+  // without it (or with a word it does not know) reads as legacySmtpSecurity
+  // of its port and login, so an old configuration goes on working as safely
+  // as it can; without a server either, as StartTls.
+  SmtpSecurity smtpSecurity = SmtpSecurity::StartTls;
+  // plainok: plainLoginFingerprint of the configuration whose unencrypted
+  // login the user allowed; written once there was one.
+  QString plainLoginAllowed;
+  // The login would go out unencrypted and the user has not allowed it for
+  // this server, port and user name.
+  bool plainLoginNeedsConsent() const;
+  // Records the user's consent for the configuration in memory and writes it
+  // (only that key, the rest of the section stays as saved).
+  Status SavePlainLoginConsent();
 
   // Section "app".
   qint16 startWithSystem = 0;  // autos

@@ -174,19 +174,26 @@ TEST(PrepareSmtpMail, RefusesBeforeConnecting) {
   }
 }
 
-TEST(PrepareSmtpMail, BlankPortMeansTwentyFiveAndLoginOnlyWhenAsked) {
+TEST(PrepareSmtpMail, BlankPortIsTheSecuritysStandardPortAndLoginOnlyWhenAsked) {
   SmtpSettings settings;
   settings.host = "127.0.0.1";
   settings.senderAddress = "me@example.org";
   settings.userName = "me";
   settings.password = "pw";
   settings.authenticate = false;
-  const Result<SmtpEnvelope> envelope = PrepareSmtpMail(settings, {"a@b.org", "s", "b"});
-  ASSERT_TRUE(envelope.ok());
-  EXPECT_EQ(envelope.value().port, 25);
-  EXPECT_FALSE(envelope.value().authenticate);
-  EXPECT_TRUE(envelope.value().userName.isEmpty());
-  EXPECT_TRUE(envelope.value().password.isEmpty());
+  const std::pair<SmtpSecurity, int> cases[] = {
+      {SmtpSecurity::None, 25}, {SmtpSecurity::StartTls, 587}, {SmtpSecurity::Tls, 465}};
+  for (const auto& [security, port] : cases) {
+    settings.security = security;
+    settings.port = " ";
+    const Result<SmtpEnvelope> envelope = PrepareSmtpMail(settings, {"a@b.org", "s", "b"});
+    ASSERT_TRUE(envelope.ok());
+    EXPECT_EQ(envelope.value().port, port);
+    EXPECT_EQ(envelope.value().security, security);
+    EXPECT_FALSE(envelope.value().authenticate);
+    EXPECT_TRUE(envelope.value().userName.isEmpty());
+    EXPECT_TRUE(envelope.value().password.isEmpty());
+  }
 }
 
 }  // namespace

@@ -58,6 +58,7 @@ SmtpSettings settingsFor(int port) {
   SmtpSettings settings;
   settings.host = "127.0.0.1";
   settings.port = QString::number(port);
+  settings.security = SmtpSecurity::None;  // the test servers speak plain unless a test says otherwise
   settings.senderAddress = "sender@example.org";
   settings.senderName = "Feed Reader";
   settings.connectTimeoutSeconds = 10;
@@ -198,6 +199,7 @@ TEST_F(SmtpDelivery, StartTlsIsUsedWhenOfferedAndTheCertificateIsChecked) {
   SmtpTestServer server(options);
   requireStarted(server);
   SmtpSettings settings = settingsFor(server.port());
+  settings.security = SmtpSecurity::StartTls;
 
   // The self-signed certificate is not trusted by the system: no mail goes out in the clear instead.
   Outcome outcome = sendAndWait(settings, {"a@example.net", "untrusted", "<p>x</p>"});
@@ -222,21 +224,94 @@ TEST_F(SmtpDelivery, ImplicitTlsSpeaksTlsFromTheFirstByte) {
   requireStarted(server);
   SmtpSettings settings = settingsFor(server.port());
   settings.caFile = server.certificateFile();
-  Result<SmtpEnvelope> prepared = PrepareSmtpMail(settings, {"a@example.net", "over tls", "<p>x</p>"});
-  ASSERT_TRUE(prepared.ok());
-  SmtpEnvelope envelope = std::move(prepared).value();
-  EXPECT_FALSE(envelope.implicitTls);  // only port 465 means it
-  envelope.implicitTls = true;         // the server listens on a free port instead
-  const std::atomic<bool> cancel{false};
-  const Status sent = RunSmtpTransfer(envelope, {}, cancel);
-  ASSERT_TRUE(sent.ok()) << sent.error().description.toStdString();
+  settings.security = SmtpSecurity::Tls;  // on a free port: the choice, not the number, decides
+  const Outcome outcome = sendAndWait(settings, {"a@example.net", "over tls", "<p>x</p>"});
+  ASSERT_TRUE(outcome.succeeded) << outcome.explanation.toStdString();
   const QList<QJsonObject> messages = server.waitForMessages(1);
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(server.records("starttls").isEmpty());
   EXPECT_EQ(messages[0]["decoded"].toObject()["subject"].toString(), "over tls");
+}
 
-  settings.port = "465";
-  ASSERT_TRUE(PrepareSmtpMail(settings, {"a@example.net", "s", "b"}).value().implicitTls);
+// What the server is told, by the security chosen and what the server
+// offers. A login is always on: where the session cannot be secured, the
+// server must never see AUTH (nor anything after it).
+TEST_F(SmtpDelivery, TheSecurityChoiceDecidesWhatTheServerSees) {
+  enum class Offer { Plain, StartTls, ImplicitTls };
+  struct Case {
+    const char* name;
+    Offer offer;
+    SmtpSecurity security;
+    bool trustCertificate;
+    bool sent;
+    QString explanationStart;  // of a failure
+    QStringList expectedCommands;
+  };
+  const Case cases[] = {
+      {"starttls required, server without it",
+       Offer::Plain,
+       SmtpSecurity::StartTls,
+       true,
+       false,
+       kSmtpNoStartTls,
+       {"EHLO"}},
+      {"starttls required, server with it",
+       Offer::StartTls,
+       SmtpSecurity::StartTls,
+       true,
+       true,
+       {},
+       {"EHLO", "STARTTLS", "EHLO+tls", "AUTH+tls", "MAIL+tls", "RCPT+tls", "DATA+tls", "QUIT+tls"}},
+      {"starttls required, untrusted certificate",
+       Offer::StartTls,
+       SmtpSecurity::StartTls,
+       false,
+       false,
+       kSmtpNotSecured,
+       {"EHLO", "STARTTLS"}},
+      {"tls, server with it",
+       Offer::ImplicitTls,
+       SmtpSecurity::Tls,
+       true,
+       true,
+       {},
+       {"EHLO+tls", "AUTH+tls", "MAIL+tls", "RCPT+tls", "DATA+tls", "QUIT+tls"}},
+      {"tls, plain server", Offer::Plain, SmtpSecurity::Tls, true, false, kSmtpNotSecured, {}},
+      {"none, server offering starttls",
+       Offer::StartTls,
+       SmtpSecurity::None,
+       true,
+       true,
+       {},
+       {"EHLO", "AUTH", "MAIL", "RCPT", "DATA", "QUIT"}},
+  };
+  for (const Case& c : cases) {
+    SmtpTestServer::Options options{"reader", "c0rrect-horse", true};
+    options.startTls = c.offer == Offer::StartTls;
+    options.implicitTls = c.offer == Offer::ImplicitTls;
+    SmtpTestServer server(options);
+    requireStarted(server);
+    SmtpSettings settings = settingsFor(server.port());
+    settings.security = c.security;
+    settings.authenticate = true;
+    settings.userName = "reader";
+    settings.password = "c0rrect-horse";
+    if (c.trustCertificate) settings.caFile = server.certificateFile();
+
+    const Outcome outcome = sendAndWait(settings, {"a@example.net", c.name, "<p>x</p>"});
+    ASSERT_TRUE(outcome.finished) << c.name;
+    EXPECT_EQ(outcome.succeeded, c.sent) << c.name << ": " << outcome.explanation.toStdString();
+    if (c.sent) {
+      const QList<QJsonObject> messages = server.waitForMessages(1);
+      ASSERT_EQ(messages.size(), 1) << c.name;
+      EXPECT_TRUE(messages[0]["authenticated"].toBool()) << c.name;
+    } else {
+      EXPECT_TRUE(outcome.explanation.startsWith(c.explanationStart))
+          << c.name << ": " << outcome.explanation.toStdString();
+    }
+    const QStringList commands = server.commands();
+    EXPECT_EQ(commands, c.expectedCommands) << c.name << ": " << commands.join(' ').toStdString();
+  }
 }
 
 TEST_F(SmtpDelivery, FailuresCarryTheExplanationButNeverThePassword) {

@@ -96,6 +96,27 @@ QList<QJsonObject> SmtpTestServer::waitForMessages(int count, int timeoutMs) {
   return messages;
 }
 
+bool SmtpTestServer::sync(int timeoutMs) {
+  const qsizetype before = records(QStringLiteral("synced")).size();
+  process_.write("sync\n");
+  const QDeadlineTimer deadline(timeoutMs);
+  while (records(QStringLiteral("synced")).size() <= before) {
+    if (deadline.hasExpired() || process_.state() != QProcess::Running) return false;
+    process_.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
+  }
+  return true;
+}
+
+QStringList SmtpTestServer::commands() {
+  sync();
+  QStringList verbs;
+  for (const QJsonObject& command : records(QStringLiteral("command"))) {
+    verbs << command.value(QStringLiteral("verb")).toString() +
+                 (command.value(QStringLiteral("tls")).toBool() ? QStringLiteral("+tls") : QString());
+  }
+  return verbs;
+}
+
 int SmtpTestServer::unusedPort() {
   QTcpServer probe;
   if (!probe.listen(QHostAddress::LocalHost, 0)) {

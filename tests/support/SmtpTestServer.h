@@ -36,6 +36,13 @@ class SmtpTestServer {
 
   // Every record of the given event received so far (reads pending output).
   QList<QJsonObject> records(const QString& event);
+  // Waits until every record the server printed before this call has been
+  // read (the script answers a line on its input once it has printed them).
+  // A client that has finished its session has had every command logged.
+  bool sync(int timeoutMs = 10000);
+  // The verbs of the commands received, in order, each followed by "+tls"
+  // when it came over an encrypted connection. Syncs first.
+  QStringList commands();
   // Waits up to timeoutMs for at least count "message" records.
   QList<QJsonObject> waitForMessages(int count, int timeoutMs = 10000);
 

@@ -2,9 +2,12 @@
 
 Listens on 127.0.0.1 on a free port and prints one JSON object per line on
 stdout: first {"event": "ready", "port": N}, then {"event": "auth", ...} for
-every AUTH command and {"event": "message", ...} for every message accepted,
+every AUTH command, {"event": "command", "verb": ..., "tls": ...} for every
+command received (its verb only, so no login data is printed),
+{"event": "message", ...} for every message accepted,
 with the envelope, the raw data and the message as decoded by Python's email
-package. Ends when stdin closes or after a safety time-out.
+package. Every line written to its stdin is answered with {"event": "synced"}.
+Ends when stdin closes or after a safety time-out.
 
   smtp_server.py [--auth USER:PASSWORD] [--auth-optional] [--starttls DIR | --implicit-tls DIR]
 
@@ -21,6 +24,7 @@ import asyncio
 import datetime
 import email
 import email.policy
+import functools
 import ipaddress
 import json
 import os
@@ -99,6 +103,19 @@ class Recorder:
 
 
 class RecordingSMTP(SMTP):
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        # Every command is logged before it is handled, whatever its outcome.
+        self._smtp_methods = {verb: self._logged(verb, method) for verb, method in self._smtp_methods.items()}
+
+    def _logged(self, verb, method):
+        @functools.wraps(method)
+        async def logged(arg):
+            emit({"event": "command", "verb": verb,
+                  "tls": self.transport is not None and self.transport.get_extra_info("ssl_object") is not None})
+            return await method(arg)
+        return logged
+
     async def smtp_STARTTLS(self, arg):
         emit({"event": "starttls"})
         return await super().smtp_STARTTLS(arg)
@@ -179,8 +196,19 @@ async def main():
     emit(ready)
 
     stdin_closed = loop.create_future()
-    loop.add_reader(sys.stdin.fileno(), lambda: stdin_closed.done() or (
-        sys.stdin.buffer.read1(4096) or stdin_closed.set_result(True)))
+
+    # Each line on stdin is answered with {"event": "synced"}: everything the
+    # server printed before it has been printed by then.
+    def read_stdin():
+        data = sys.stdin.buffer.read1(4096)
+        if not data:
+            if not stdin_closed.done():
+                stdin_closed.set_result(True)
+            return
+        for _ in range(data.count(b"\n")):
+            emit({"event": "synced"})
+
+    loop.add_reader(sys.stdin.fileno(), read_stdin)
     try:
         await asyncio.wait_for(stdin_closed, SAFETY_TIMEOUT_SECONDS)
     except asyncio.TimeoutError:

@@ -8,6 +8,7 @@
 #include "email/HtmlText.h"
 #include "email/SmtpClient.h"
 #include "l10n/ui/WindowLocalizer.h"
+#include "settings/SmtpSecurity.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -171,6 +172,10 @@ void frmSendEmail::Send() {
                                   QStringLiteral("Error!"), MessageIcon::Exclamation);
     return;
   }
+  // Declined: nothing is sent and nothing more is said; the window stays as it is.
+  if (!ConfirmPlainLogin(context_.settings, context_.messages)) {
+    return;
+  }
 
   EmailBodyInput input;
   input.fromName = context_.settings.senderName;
@@ -218,9 +223,11 @@ void frmSendEmail::oSMTP_SendSuccesful() {
 
 void frmSendEmail::oSMTP_SendFailed(const QString& explanation) {
   setBusy(false);
-  context_.messages.showMessage(
-      QStringLiteral("Failed to Send Email due to following error: ") + QStringLiteral("\r\n\r\n") + explanation,
-      context_.identity.programName, MessageIcon::None);
+  // The whole text is translated by its beginning only; the explanation's own
+  // words (a connection that could not be secured) by theirs.
+  context_.messages.showMessage(QStringLiteral("Failed to Send Email due to following error: ") +
+                                    QStringLiteral("\r\n\r\n") + context_.languages.translate(explanation),
+                                context_.identity.programName, MessageIcon::None);
   sending_ = false;
   ucStatus_->showMessage(context_.languages.getMessages(QStringLiteral("MSG_WND_SENDERROR")));
 }

@@ -6,6 +6,7 @@
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +20,11 @@ namespace tidewell {
 namespace {
 
 const char* const kTag = "tag";
+
+// The choices in the order the box lists them, with the messages naming them.
+const std::pair<SmtpSecurity, const char*> kSecurities[] = {{SmtpSecurity::StartTls, "MSG_SMTP_STARTTLS"},
+                                                            {SmtpSecurity::Tls, "MSG_SMTP_TLS"},
+                                                            {SmtpSecurity::None, "MSG_SMTP_NONE"}};
 
 }  // namespace
 
@@ -49,6 +55,15 @@ frmEmailSettings::frmEmailSettings(AppContext& context, QWidget* parent) : QDial
   txtPort_->setMinimumWidth(80);
   // Digits only; Backspace and the cursor keys keep working.
   txtPort_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtPort_));
+  cmbSecurity_ = new QComboBox(this);
+  cmbSecurity_->setObjectName(QStringLiteral("cmbSecurity"));
+  for (const auto& [security, key] : kSecurities) {
+    cmbSecurity_->addItem(context_.languages.getMessages(QLatin1String(key)), static_cast<int>(security));
+  }
+  auto* securityLabel = new QLabel(QStringLiteral("Security:"), this);
+  securityLabel->setObjectName(QStringLiteral("lblSecurity"));
+  securityLabel->setBuddy(cmbSecurity_);
+  form->addRow(securityLabel, cmbSecurity_);
   chkAuth_ = new QCheckBox(QStringLiteral("My Server Requires Authentication."), this);
   chkAuth_->setObjectName(QStringLiteral("chkAuth"));
   form->addRow(QString(), chkAuth_);
@@ -78,6 +93,7 @@ frmEmailSettings::frmEmailSettings(AppContext& context, QWidget* parent) : QDial
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(chkAuth_, &QCheckBox::toggled, this, &frmEmailSettings::chkAuth_Click);
+  connect(cmbSecurity_, &QComboBox::currentIndexChanged, this, &frmEmailSettings::cmbSecurity_Change);
   connect(btnOK_, &QPushButton::clicked, this, &frmEmailSettings::btnOK_Click);
   connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
   Form_Load();
@@ -90,12 +106,36 @@ void frmEmailSettings::Form_Load() {
   s.LoadEmailSettings();
   txtSMTP_->setText(s.smtpServer);
   txtPort_->setText(s.smtpPort);
+  // The names follow the language just loaded.
+  for (int i = 0; i < cmbSecurity_->count(); ++i) {
+    cmbSecurity_->setItemText(i, context_.languages.getMessages(QLatin1String(kSecurities[i].second)));
+  }
+  shownSecurity_ = s.smtpSecurity;  // the stored port stays as it is
+  setSecurity(s.smtpSecurity);
   chkAuth_->setChecked(s.smtpAuth == 1);
   txtUsername_->setText(s.smtpUser);
   txtPassword_->setText(s.smtpPassword);
   txtFromName_->setText(s.senderName);
   txtFromEmail_->setText(s.senderEmail);
   chkAuth_Click();
+}
+
+SmtpSecurity frmEmailSettings::security() const {
+  return static_cast<SmtpSecurity>(cmbSecurity_->currentData().toInt());
+}
+
+void frmEmailSettings::setSecurity(SmtpSecurity security) {
+  cmbSecurity_->setCurrentIndex(cmbSecurity_->findData(static_cast<int>(security)));
+}
+
+void frmEmailSettings::cmbSecurity_Change() {
+  const SmtpSecurity chosen = security();
+  const QString port = txtPort_->text().trimmed();
+  // A port the user typed is theirs; only an empty box or the old default follows.
+  if (port.isEmpty() || port == QString::number(smtpStandardPort(shownSecurity_))) {
+    txtPort_->setText(QString::number(smtpStandardPort(chosen)));
+  }
+  shownSecurity_ = chosen;
 }
 
 void frmEmailSettings::chkAuth_Click() {
@@ -117,6 +157,17 @@ void frmEmailSettings::btnOK_Click() {
     return;
   }
   mSettings& s = context_.settings;
+  // An unencrypted login is saved only with the user's word; No leaves the
+  // dialog open with nothing stored.
+  QString allowed = s.plainLoginAllowed;
+  if (plainLoginNeedsConsent(security(), chkAuth_->isChecked(), txtSMTP_->text(), txtPort_->text(),
+                             txtUsername_->text(), allowed)) {
+    if (!context_.messages.askYesNo(kPlainLoginQuestion, kPlainLoginTitle)) {
+      cmbSecurity_->setFocus();
+      return;
+    }
+    allowed = plainLoginFingerprint(txtSMTP_->text(), txtPort_->text(), txtUsername_->text());
+  }
   s.smtpServer = txtSMTP_->text();
   s.smtpPort = txtPort_->text();
   s.smtpAuth = chkAuth_->isChecked() ? 1 : 0;
@@ -124,6 +175,8 @@ void frmEmailSettings::btnOK_Click() {
   s.smtpPassword = txtPassword_->text();
   s.senderName = txtFromName_->text();
   s.senderEmail = txtFromEmail_->text();
+  s.smtpSecurity = security();
+  s.plainLoginAllowed = allowed;
   if (!s.SaveEmailSettings(true)) return;
   accept();
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "settings/SmtpSecurity.h"
+
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -12,8 +15,10 @@ namespace tidewell {
 struct AppContext;
 
 // The SMTP account that items are sent with. OK checks the required fields
-// (user name and password only with authentication on), saves the "email"
-// section and says "Done!".
+// (user name and password only with authentication on), asks before a login
+// is allowed to go out unencrypted, saves the "email" section and says
+// "Done!". Choosing a security puts its standard port into a port box that
+// is empty or still holds the previous choice's standard port.
 class frmEmailSettings : public QDialog {
   Q_OBJECT
 
@@ -22,6 +27,9 @@ class frmEmailSettings : public QDialog {
 
   QLineEdit* txtSMTP() const { return txtSMTP_; }
   QLineEdit* txtPort() const { return txtPort_; }
+  QComboBox* cmbSecurity() const { return cmbSecurity_; }
+  SmtpSecurity security() const;
+  void setSecurity(SmtpSecurity security);
   QCheckBox* chkAuth() const { return chkAuth_; }
   QLineEdit* txtUsername() const { return txtUsername_; }
   QLineEdit* txtPassword() const { return txtPassword_; }
@@ -33,6 +41,7 @@ class frmEmailSettings : public QDialog {
  public slots:
   void btnOK_Click();
   void chkAuth_Click();
+  void cmbSecurity_Change();
 
  private:
   void Form_Load();
@@ -40,6 +49,8 @@ class frmEmailSettings : public QDialog {
   AppContext& context_;
   QLineEdit* txtSMTP_;
   QLineEdit* txtPort_;
+  QComboBox* cmbSecurity_;
+  SmtpSecurity shownSecurity_ = SmtpSecurity::StartTls;  // the choice the port box last followed
   QCheckBox* chkAuth_;
   QLineEdit* txtUsername_;
   QLineEdit* txtPassword_;

@@ -1,4 +1,5 @@
 #include "app/AppContext.h"
+#include "email/SmtpTransfer.h"
 #include "email/ui/frmSendEmail.h"
 
 #include "support/AppFixture.h"
@@ -34,6 +35,7 @@ struct Fixture : AppFixture {
     context.settings.smtpServer = QStringLiteral("127.0.0.1");
     context.settings.smtpPort = QString::number(port);
     context.settings.smtpAuth = 0;
+    context.settings.smtpSecurity = SmtpSecurity::None;  // the test servers speak plain
     context.settings.senderName = QStringLiteral("Feed Reader");
     context.settings.senderEmail = QStringLiteral("reader@example.org");
     [[maybe_unused]] const Status saved = context.settings.SaveEmailSettings(false);
@@ -152,6 +154,61 @@ class frmSendEmailTest : public QObject {
     f.window->close();
     f.window.reset();
     QVERIFY(f.messages.empty());
+  }
+
+  // None with a login: the send asks first; No sends nothing at all (the
+  // server sees no connection), Yes is asked once.
+  void plainLoginIsAskedOnceAndNoSendsNothing() {
+    SmtpTestServer server(SmtpTestServer::Options{"reader", "c0rrect-horse", false});
+    QVERIFY2(server.started(), qPrintable(server.startError()));
+    Fixture f(server.port());
+    mSettings& s = f.context.settings;
+    s.smtpAuth = 1;
+    s.smtpUser = QStringLiteral("reader");
+    s.smtpPassword = QStringLiteral("c0rrect-horse");
+    QVERIFY(s.SaveEmailSettings(false));
+    frmSendEmail& w = *f.window;
+    w.txtTo()->setText(QStringLiteral("friend@example.net"));
+
+    f.messages.answerYesNo(false);
+    QTest::mouseClick(w.btnOK(), Qt::LeftButton);
+    QVERIFY(!w.sending());
+    QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("Unencrypted Login?")});
+    QCOMPARE(w.ucStatus()->currentMessage(), QStringLiteral("Idle."));
+    QVERIFY(w.btnOK()->isEnabled());
+    QVERIFY(server.commands().isEmpty());
+
+    f.messages.answerYesNo(true);
+    for (int send = 0; send < 2; ++send) {
+      QTest::mouseClick(w.btnOK(), Qt::LeftButton);
+      QTRY_VERIFY_WITH_TIMEOUT(!w.sending(), 20000);
+      QCOMPARE(f.messages.last().text, QStringLiteral("Email Successfully Sent!"));
+    }
+    QCOMPARE(f.messages.titles(), (QStringList{"Unencrypted Login?", "Unencrypted Login?", "Done!", "Done!"}));
+    const QList<QJsonObject> received = server.waitForMessages(2);
+    QCOMPARE(received.size(), 2);
+    QVERIFY(received[1]["authenticated"].toBool());
+  }
+
+  // STARTTLS required against a server without it: the window says why in
+  // the message table's words, and the server never saw a login.
+  void aSessionThatCannotBeSecuredSaysSo() {
+    SmtpTestServer server(SmtpTestServer::Options{"reader", "c0rrect-horse", false});
+    QVERIFY2(server.started(), qPrintable(server.startError()));
+    Fixture f(server.port());
+    mSettings& s = f.context.settings;
+    s.smtpAuth = 1;
+    s.smtpUser = QStringLiteral("reader");
+    s.smtpPassword = QStringLiteral("c0rrect-horse");
+    s.smtpSecurity = SmtpSecurity::StartTls;
+    QVERIFY(s.SaveEmailSettings(false));
+    f.window->txtTo()->setText(QStringLiteral("friend@example.net"));
+    QTest::mouseClick(f.window->btnOK(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->sending(), 20000);
+    QCOMPARE(f.messages.entries().size(), size_t{1});
+    QCOMPARE(f.messages.last().text, kFailedPrefix + kSmtpNoStartTls);
+    QVERIFY(!server.commands().contains(QStringLiteral("AUTH")));
+    QVERIFY(server.records(QStringLiteral("message")).isEmpty());
   }
 
   void sendsInBothModesAndCanSendAgain() {

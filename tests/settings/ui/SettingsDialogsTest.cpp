@@ -6,6 +6,7 @@
 #include "support/TempHome.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -115,6 +116,103 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(t.smtpAuth, qint16(1));
     QCOMPARE(t.smtpUser, QStringLiteral("me"));
     QCOMPARE(t.smtpPassword, QStringLiteral("p4ss"));
+  }
+
+  // Choosing a security puts its standard port into the box when the box is
+  // empty or still holds the previous choice's standard port; a port of the
+  // user's own stays. Opening the dialog never changes the stored port.
+  void portFollowsTheSecurityChoice_data() {
+    QTest::addColumn<QString>("storedSecurity");
+    QTest::addColumn<QString>("storedPort");
+    QTest::addColumn<QStringList>("choices");
+    QTest::addColumn<QStringList>("ports");  // the port box after each choice
+    QTest::newRow("empty box") << "starttls"
+                               << "" << QStringList{"tls"} << QStringList{"465"};
+    QTest::newRow("defaults follow each other")
+        << "starttls"
+        << "587" << QStringList{"tls", "none", "starttls"} << QStringList{"465", "25", "587"};
+    QTest::newRow("own port stays") << "none"
+                                    << "2525" << QStringList{"tls", "starttls"} << QStringList{"2525", "2525"};
+    QTest::newRow("another choice's default stays")
+        << "tls"
+        << "25" << QStringList{"starttls", "none"} << QStringList{"25", "25"};
+    QTest::newRow("cleared box") << "tls"
+                                 << "465" << QStringList{"", "none"} << QStringList{"", "25"};
+  }
+
+  void portFollowsTheSecurityChoice() {
+    QFETCH(QString, storedSecurity);
+    QFETCH(QString, storedPort);
+    QFETCH(QStringList, choices);
+    QFETCH(QStringList, ports);
+    Harness h;
+    h.context.settings.smtpServer = QStringLiteral("smtp.example.org");
+    h.context.settings.smtpPort = storedPort;
+    h.context.settings.smtpSecurity = *parseSmtpSecurity(storedSecurity);
+    QVERIFY(h.context.settings.SaveEmailSettings(false));
+    frmEmailSettings dialog(h.context);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(dialog.txtPort()->text(), storedPort);
+    QCOMPARE(dialog.security(), *parseSmtpSecurity(storedSecurity));
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+      if (choices[i].isEmpty()) {  // the user empties the box
+        dialog.txtPort()->clear();
+        continue;
+      }
+      // Chosen from the list with the keyboard, as a user would.
+      QComboBox* box = dialog.cmbSecurity();
+      box->setFocus();
+      const int target = box->findData(static_cast<int>(*parseSmtpSecurity(choices[i])));
+      while (box->currentIndex() != target) {
+        QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+      }
+      QCOMPARE(dialog.txtPort()->text(), ports[i]);
+    }
+  }
+
+  // None with a login is saved only after a Yes, which is remembered for the
+  // server, port and user name; No keeps the dialog open with nothing saved.
+  void plainLoginNeedsAYesOnce() {
+    Harness h;
+    const QStringList values{"smtp.example.org", "25", "me", "secret", "Reader", "me@example.org"};
+    {
+      frmEmailSettings dialog(h.context);
+      fill(dialog, values);
+      dialog.chkAuth()->setChecked(true);
+      dialog.setSecurity(SmtpSecurity::None);
+      h.messages.answerYesNo(false);
+      dialog.btnOK()->click();
+      QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Unencrypted Login?")});
+      QCOMPARE(h.messages.last().kind, ScriptedMessages::Kind::YesNo);
+      QVERIFY(dialog.result() != int(QDialog::Accepted));
+      QVERIFY(!QFile::exists(h.context.settings.configFile()));
+
+      h.messages.answerYesNo(true);
+      dialog.btnOK()->click();
+      QCOMPARE(h.messages.titles(), (QStringList{"Unencrypted Login?", "Unencrypted Login?", "Done!"}));
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    const mSettings saved = h.reloaded();
+    QCOMPARE(saved.smtpSecurity, SmtpSecurity::None);
+    QVERIFY(!saved.plainLoginNeedsConsent());
+
+    h.messages.clear();
+    {
+      frmEmailSettings dialog(h.context);
+      QCOMPARE(dialog.security(), SmtpSecurity::None);
+      dialog.btnOK()->click();
+      QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Done!")});
+    }
+    h.messages.clear();
+    {
+      frmEmailSettings dialog(h.context);
+      dialog.txtSMTP()->setText(QStringLiteral("relay.example.org"));
+      dialog.btnOK()->click();
+      QCOMPARE(h.messages.titles(), QStringList{QStringLiteral("Unencrypted Login?")});
+      QVERIFY(dialog.result() != int(QDialog::Accepted));
+    }
+    QCOMPARE(h.reloaded().smtpServer, QStringLiteral("smtp.example.org"));
   }
 
   void portTakesDigitsOnly() {
