@@ -76,7 +76,8 @@ FeedCheckResult CompleteFeedCheck(const FeedCheckRequest& request, DownloadResul
   const CacheValidators validators{answer.etag, answer.lastModified};
   const bool keepValidators = request.conditional && answer.httpStatus == 200 &&
                               (!validators.etag.isEmpty() || !validators.lastModified.isEmpty());
-  const ItemStore store(request.storePath, request.retention);
+  ItemStore store(request.storePath, request.retention);
+  store.setLockWaitMs(request.lockWaitMs);
   result.merge = store.MergeNewItems(parsed.items, latestId, keepValidators ? &validators : nullptr, now);
   if (result.merge.fault != StoreFault::None) {
     result.outcome = outcomeOfFault(result.merge.fault);

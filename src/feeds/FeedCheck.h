@@ -34,6 +34,8 @@ struct FeedCheckRequest {
   bool conditional = false;
   // Where the body of a completed download is copied ("Debug.xml"); empty: nowhere.
   QString debugXmlPath;
+  // How long the merge waits for another writer of the store (tests shorten it).
+  int lockWaitMs = 10000;
 };
 
 enum class CheckOutcome {

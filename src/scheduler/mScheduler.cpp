@@ -179,6 +179,7 @@ FeedCheckRequest mScheduler::requestFor(const ScheduleEntry& entry) const {
       RetentionPolicy{settings_.retentionKeep, settings_.retentionDays, settings_.retentionIncludeUnread};
   request.timeoutMs = timeoutMs_;
   request.conditional = true;
+  request.lockWaitMs = lockWaitMs_;
   return request;
 }
 

@@ -61,6 +61,8 @@ class mScheduler : public QObject {
   void setConnectivityTest(std::function<bool()> test) { isConnected_ = std::move(test); }
   // Each download's time limit (tests shorten it).
   void setTimeoutMs(int milliseconds) { timeoutMs_ = milliseconds; }
+  // How long a merge waits for another writer of a store (tests shorten it).
+  void setLockWaitMs(int milliseconds) { lockWaitMs_ = milliseconds; }
   // Downloads in flight at once; 0 takes the settings' value.
   void setConcurrency(int downloads) { concurrencyOverride_ = downloads; }
 
@@ -125,6 +127,7 @@ class mScheduler : public QObject {
   QNetworkAccessManager* ownManager_ = nullptr;
   std::function<bool()> isConnected_;
   int timeoutMs_ = kTimeoutMs;
+  int lockWaitMs_ = 10000;
   int concurrencyOverride_ = 0;
 
   bool active_ = false;

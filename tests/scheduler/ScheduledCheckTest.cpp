@@ -1,7 +1,9 @@
 #include "SchedulerFixture.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QLockFile>
 
 #include <pugixml.hpp>
 
@@ -203,6 +205,36 @@ TEST_F(SchedulerRun, EachAnswerHasItsLogLines) {
     ASSERT_TRUE(scheduler->RunScheduledCheck({feed}));
     EXPECT_EQ(feedBlock(QStringLiteral("Feed")), block(QStringLiteral("Feed"), c.lines));
   }
+}
+
+// New items that could not be stored are not announced as found: a store
+// that cannot be saved (its folder is a file here, which holds even for
+// root) and a store another writer holds each log their own error.
+TEST_F(SchedulerRun, ItemsThatWereNotStoredAreNotCountedAsNew) {
+  server.route(QStringLiteral("/feed.xml"), {.body = rssFeed(kThreeNewestFirst)});
+  const ScheduleEntry feed = entry(QStringLiteral("Feed"), server.url(QStringLiteral("/feed.xml")));
+  const QString parsing = QStringLiteral("    Parsing Feed content ...");
+  const QString done = QStringLiteral("    Done!");
+
+  QLockFile held(home.paths().itemStore(feed.feedId) + QStringLiteral(".lock"));
+  ASSERT_TRUE(QDir().mkpath(home.paths().dataFolder()));
+  ASSERT_TRUE(held.tryLock(0));
+  scheduler->setLockWaitMs(0);
+  ASSERT_TRUE(scheduler->RunScheduledCheck({feed}));
+  EXPECT_EQ(feedBlock(QStringLiteral("Feed")),
+            block(QStringLiteral("Feed"), {parsing, mScheduler::kLogStoreLocked, done}));
+  held.unlock();
+
+  QFile::remove(home.file(QStringLiteral("schedule.log")));
+  ASSERT_TRUE(QDir(home.paths().dataFolder()).removeRecursively());
+  home.write(QStringLiteral("Data"), "not a folder");
+  ASSERT_TRUE(scheduler->RunScheduledCheck({feed}));
+  const QStringList lines = feedBlock(QStringLiteral("Feed"));
+  ASSERT_EQ(lines.size(), 8) << lines.join('|').toStdString();
+  EXPECT_TRUE(lines[4].startsWith(mScheduler::kLogSaveFailed)) << lines[4].toStdString();
+  EXPECT_FALSE(logText().contains(mScheduler::kLogNewItemsSuffix));
+  EXPECT_TRUE(state.summary.isEmpty());
+  EXPECT_TRUE(notifier.shown.empty());
 }
 
 TEST_F(SchedulerRun, RefusedConnectionAndNoInternetAreLoggedAndTheRunGoesOn) {

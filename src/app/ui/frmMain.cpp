@@ -78,7 +78,8 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
   scheduler_.setNotifier(notifier_.get());
   opml_ = new OpmlTransfer(context_, *this, network_);
   opml_->connectivityTest = [this] { return connectivityTest ? connectivityTest() : util::IsConnected(); };
-  scheduledCheck = [this] { scheduler_.RunScheduledCheck(); };
+  // The run goes on beside everything else; its end gives the window back.
+  connect(&scheduler_, &mScheduler::finished, this, &frmMain::scheduleEnded);
 
   menus_ = std::make_unique<MainMenus>(this);
   tray_ = new SystemTray(*this, context_, *menus_);
@@ -397,13 +398,17 @@ void frmMain::EnableSchedule(bool reload) {
 
 void frmMain::tmrSchedule_Timer() {
   if (scheduleRunning_ || context_.scheduler.inProgress) return;
-  QPointer<frmMain> self(this);
   tmrSchedule_.setEnabled(false);
   menus_->mnuToolsExecuteSchedule->setEnabled(false);
   panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_EXECUTING")));
   scheduleRunning_ = true;
-  if (scheduledCheck) scheduledCheck();
-  if (!self || unloading_) return;
+  // Started, not waited for: a viewer checking meanwhile gets its answer
+  // whenever it comes, and the run is not held up by one either.
+  if (!scheduler_.start()) scheduleEnded();
+}
+
+void frmMain::scheduleEnded() {
+  if (unloading_ || !scheduleRunning_) return;
   scheduleRunning_ = false;
   panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_READY")));
   menus_->mnuToolsExecuteSchedule->setEnabled(true);

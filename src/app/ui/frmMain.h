@@ -110,8 +110,6 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   std::function<bool(const QString&)> urlOpener;
   // The connectivity test the feed viewers make before a check; empty: the system's.
   std::function<bool()> connectivityTest;
-  // The scheduled check: the scheduler's run unless replaced (tests).
-  std::function<void()> scheduledCheck;
   // Runs a modal dialog (exec()); tests record or drive the dialogs instead.
   std::function<int(QDialog&)> runModal;
   // Appends a text to the scheduler log.
@@ -148,6 +146,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void cmdWindows_Click();
   void Command1_Click();
   void tmrSchedule_Timer();
+  // The scheduled run ended (or could not start): the window is ready again.
+  void scheduleEnded();
 
   // The first-run language window (modal) and the language command's (not modal).
   void showLanguageWindow(bool modal);

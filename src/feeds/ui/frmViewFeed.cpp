@@ -232,6 +232,7 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   request.retention = RetentionPolicy{context_.settings.retentionKeep, context_.settings.retentionDays,
                                       context_.settings.retentionIncludeUnread};
   request.timeoutMs = fetchTimeoutMs;
+  request.lockWaitMs = storeLockWaitMs;
   request.debugXmlPath = context_.paths.debugXml();
   if (!check_->start(request)) return endLoad(feedCaption_);
   // The offline question may have closed the window meanwhile.

@@ -77,6 +77,8 @@ class frmViewFeed : public QWidget {
   std::function<bool()> connectivityTest;
   // How long a check waits for the server (tests shorten it).
   int fetchTimeoutMs = 10000;
+  // How long storing new items waits for another writer of the store (tests shorten it).
+  int storeLockWaitMs = 10000;
 
   QTreeWidget* lstItems() const { return list_; }
   PreviewBrowser* ucPreview() const { return preview_; }

@@ -9,6 +9,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
 #include <QBuffer>
@@ -48,30 +49,7 @@ QByteArray threeItems() {
                       QStringLiteral("Sat, 07 Sep 2002 00:00:01 GMT"), QStringLiteral("<p>first body</p>"))});
 }
 
-class FakeHost : public ViewerHost {
- public:
-  void refreshTabs() override { ++refreshes; }
-  void enableSendByEmail() override { emailEnabled = true; }
-  void popupItemMenu(const QPoint&) override { ++popups; }
-  void showEmailSettings() override { ++emailSettings; }
-  void sendItemByEmail(const QString& channel, const QString& title, const QString& link,
-                       const QString& description) override {
-    sent = {channel, title, link, description};
-  }
-  bool openUrl(const QString& url) override {
-    opened.append(url);
-    return true;
-  }
-  QNetworkAccessManager* network() override { return &manager; }
-
-  QNetworkAccessManager manager;
-  int refreshes = 0;
-  bool emailEnabled = false;
-  int popups = 0;
-  int emailSettings = 0;
-  QStringList sent;
-  QStringList opened;
-};
+using FakeHost = tidewell::test::FakeViewerHost;
 
 struct Harness : AppFixture {
   explicit Harness(const AppPaths& customPaths = {}) : AppFixture(customPaths) {

@@ -1,0 +1,15 @@
+#include "support/ui/FakeViewerHost.h"
+
+namespace tidewell::test {
+
+void FakeViewerHost::sendItemByEmail(const QString& channel, const QString& title, const QString& link,
+                                     const QString& description) {
+  sent = {channel, title, link, description};
+}
+
+bool FakeViewerHost::openUrl(const QString& url) {
+  opened.append(url);
+  return true;
+}
+
+}  // namespace tidewell::test
