@@ -29,6 +29,9 @@ int runImportOpml(AppContext& context, const QStringList& args) {
     return kExitFailed;
   }
   OpmlImporter importer(context.paths, context.messages);
+  // The user's choice of downloads at once lives in AppCfg.cfg, which the
+  // command line has not read yet.
+  (void)context.settings.LoadSchedulerSettings(false);
   importer.setConcurrency(context.settings.downloadConcurrency);
   const Result<OpmlImportReport> report = importer.Import(outline.value());
   if (!report) {
