@@ -6,6 +6,7 @@
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
 #include "cli/OpmlCommands.h"
+#include "cli/PicturesCommands.h"
 #include "cli/ReadingCommands.h"
 #include "cli/RetentionCommands.h"
 #include "cli/SchedulerCommands.h"
@@ -85,6 +86,11 @@ const std::vector<CliCommand>& commandTable() {
                       "than D days; starred items are always kept, unread ones only with --include-unread. "
                       "show prints the default and each feed's limits as JSON lines."),
        runRetention},
+      {QStringLiteral("pictures"), QStringLiteral("pictures set FEED_ID (on | off | default) | pictures show"),
+       QStringLiteral("Choose whether a feed's items load remote pictures (default: as the application setting "
+                      "\"Load remote pictures\" says); show prints the setting and each feed's choice as JSON "
+                      "lines."),
+       runPictures},
       {QStringLiteral("prune"), QStringLiteral("prune [FEED_ID ...]"),
        QStringLiteral("Apply the retention limits now to every feed (or the given ones); prints how many items each "
                       "lost as JSON lines."),

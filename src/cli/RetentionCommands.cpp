@@ -2,8 +2,7 @@
 
 #include "app/AppContext.h"
 #include "cli/CliCommand.h"
-#include "feeddb/CategoryTree.h"
-#include "feeddb/mCategories.h"
+#include "cli/SubscribedFeeds.h"
 #include "feeds/ItemStore.h"
 
 #include <QJsonDocument>
@@ -17,21 +16,7 @@ namespace tidewell::cli {
 
 namespace {
 
-struct FeedEntry {
-  QString id;
-  QString name;
-};
-
-// The subscribed feeds in tree order; nullopt when feeds.fdb is unusable (said).
-std::optional<std::vector<FeedEntry>> subscribedFeeds(AppContext& context) {
-  CategoryTree tree;
-  if (!mCategories(context.paths, context.messages).LoadCategories(tree)) return std::nullopt;
-  std::vector<FeedEntry> feeds;
-  for (const CategoryNode& category : tree.root().children) {
-    for (const CategoryNode& feed : category.children) feeds.push_back({feed.key, feed.text});
-  }
-  return feeds;
-}
+using FeedEntry = SubscribedFeed;
 
 RetentionPolicy defaultPolicy(AppContext& context) {
   context.settings.LoadRetentionSettings();

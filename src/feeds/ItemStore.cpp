@@ -5,15 +5,16 @@
 #include "core/Utilities.h"
 #include "core/clsMD5.h"
 #include "feeds/FeedDates.h"
+#include "feeds/FeedOptions.h"
 #include "feeds/FeedXml.h"
+#include "feeds/StoreFile.h"
+#include "feeds/StoreLock.h"
 #include "feeds/StoreStatusPatch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
-#include <QSaveFile>
 #include <QSet>
 
 #include <cstring>
@@ -24,71 +25,8 @@ namespace {
 
 const char* const kInvalidFormatTitle = "Invalid File format!";
 
-enum class LoadState { Missing, NotXml, Loaded };
-
-// One loaded store: the document points into buffer, so both live together.
-struct StoreDocument {
-  pugi::xml_document document;
-  QByteArray buffer;
-  pugi::xml_node data;   // ".//data"
-  pugi::xml_node items;  // ".//data/items"
-};
-
-LoadState loadStore(const QString& path, StoreDocument& store) {
-  QFile file(path);
-  if (!file.exists()) return LoadState::Missing;
-  if (!file.open(QIODevice::ReadOnly)) return LoadState::NotXml;
-  QByteArray bytes = file.readAll();
-  file.close();
-  if (!FeedXml::load(store.document, store.buffer, std::move(bytes))) return LoadState::NotXml;
-  store.data = FeedXml::findFirst(store.document, "data");
-  store.items = FeedXml::findPath(store.document, {"data", "items"});
-  return LoadState::Loaded;
-}
-
-// The skeleton a store starts from when its file does not exist yet.
-void createSkeleton(StoreDocument& store, bool withItems) {
-  store.data = store.document.append_child("data");
-  store.items = withItems ? store.data.append_child("items") : pugi::xml_node();
-}
-
-// pugixml's output goes straight into the temporary file: no second copy of
-// the document in memory.
-struct FileWriter : pugi::xml_writer {
-  QSaveFile* file = nullptr;
-  bool failed = false;
-  void write(const void* data, size_t size) override {
-    const auto length = static_cast<qint64>(size);
-    if (!failed && file->write(static_cast<const char*>(data), length) != length) failed = true;
-  }
-};
-
-// Written whole and atomically as UTF-8; a declaration kept from the loaded
-// file is made to say so.
-Status saveStore(StoreDocument& store, const QString& path) {
-  pugi::xml_node first = store.document.first_child();
-  if (first.type() == pugi::node_declaration && first.attribute("encoding")) {
-    first.attribute("encoding").set_value("UTF-8");
-  }
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  // Unbuffered, so a short write (full disk) shows in write()'s count: a
-  // failed flush inside commit() would not stop the rename of a truncated
-  // file. pugixml hands over its output in large pieces of its own.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    return Status::failure({1, QStringLiteral("ItemStore"), file.errorString()});
-  }
-  FileWriter writer;
-  writer.file = &file;
-  store.document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  writer.write("\n", 1);
-  if (writer.failed || !file.commit()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return Status::failure({2, QStringLiteral("ItemStore"), reason});
-  }
-  return Status::success();
-}
+// A store that cannot be opened or read is left as it is, as a damaged one.
+bool unusable(LoadState state) { return state == LoadState::NotXml || state == LoadState::Unreadable; }
 
 QByteArray utf8(const QString& text) { return text.toUtf8(); }
 
@@ -182,31 +120,6 @@ bool isItem(const pugi::xml_node& node) {
   return node.type() == pugi::node_element && std::strcmp(node.name(), "item") == 0;
 }
 
-// Held around one load-change-save of a store, so two instances of the
-// program (or a window and a scheduled check) working on the same feed do not
-// both append the same new items or undo each other's read marks. A lock left
-// by a killed process is stale and taken over. Nobody is asked anything while
-// it is held: a message box would keep every other writer waiting on the user.
-class StoreLock {
- public:
-  StoreLock(const QString& storePath, int waitMs) : lock_(storePath + QStringLiteral(".lock")) {
-    QDir().mkpath(QFileInfo(storePath).absolutePath());
-    lock_.setStaleLockTime(30000);
-    locked_ = lock_.tryLock(waitMs);
-    // A folder where no lock file can be made (read-only) has no other
-    // writer to be kept out: the operation goes on and meets the folder's
-    // own error when it saves.
-    if (!locked_ && lock_.error() != QLockFile::LockFailedError) locked_ = true;
-  }
-  // False only when another writer holds the store.
-  bool locked() const { return locked_; }
-  void release() { lock_.unlock(); }
-
- private:
-  QLockFile lock_;
-  bool locked_ = false;
-};
-
 }  // namespace
 
 ItemRef ItemRef::fromLink(const QString& link) { return {clsMD5().GetMD5(link), 0}; }
@@ -235,7 +148,7 @@ void ItemStore::AddItemToStore(const FeedItem& item) const {
   if (!lock.locked()) return;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
-  if (state == LoadState::NotXml) return;
+  if (unusable(state)) return;
   if (state == LoadState::Missing) createSkeleton(store, true);
   if (!store.items) return;
   appendItem(store.items, item);
@@ -247,7 +160,7 @@ void ItemStore::UpdateLatestMarker(const QString& latestId) const {
   if (!lock.locked()) return;
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
-  if (state == LoadState::NotXml) return;
+  if (unusable(state)) return;
   if (state == LoadState::Missing) createSkeleton(store, false);
   if (!store.data) return;
   setText(ensureLatest(store.data), latestId);
@@ -265,7 +178,7 @@ std::optional<StoredItems> ItemStore::LoadStoredItems(UserMessages& messages) co
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) return StoredItems{};
-  if (state == LoadState::NotXml) {
+  if (unusable(state)) {
     messages.showMessage(QStringLiteral("Failed to load the Feed Data file details."),
                          QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
     return std::nullopt;
@@ -333,7 +246,7 @@ bool ItemStore::ItemOperation(const ItemRef& ref, const QString& operation, bool
                          QStringLiteral("Feed Data file is missing!"), MessageIcon::Exclamation);
     return false;
   }
-  if (state == LoadState::NotXml) {
+  if (unusable(state)) {
     lock.release();
     messages.showMessage(QStringLiteral("Failed to load the Feed Data file details."),
                          QString::fromLatin1(kInvalidFormatTitle), MessageIcon::Exclamation);
@@ -488,7 +401,7 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   }
   result.added = static_cast<int>(result.addedItems.size());
 
-  if (state == LoadState::NotXml) {
+  if (unusable(state)) {
     // A damaged store is left as it is, and nothing was added to it.
     result.fault = StoreFault::Damaged;
     result.added = 0;
@@ -535,32 +448,10 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
   return result;
 }
 
-std::optional<RetentionPolicy> ItemStore::ReadRetention() const {
-  StoreDocument store;
-  if (loadStore(path_, store) != LoadState::Loaded || !store.data) return std::nullopt;
-  return RetentionPolicy::fromElement(FeedXml::child(store.data, "retention"));
-}
+std::optional<RetentionPolicy> ItemStore::ReadRetention() const { return FeedOptions(path_).retention(); }
 
 bool ItemStore::WriteRetention(const std::optional<RetentionPolicy>& policy) const {
-  StoreLock lock(path_, lockWaitMs_);
-  if (!lock.locked()) return false;
-  StoreDocument store;
-  const LoadState state = loadStore(path_, store);
-  if (state == LoadState::NotXml) return false;
-  if (state == LoadState::Missing) {
-    if (!policy) return true;
-    createSkeleton(store, true);
-  }
-  if (!store.data) return false;
-  pugi::xml_node element = FeedXml::child(store.data, "retention");
-  if (!policy) {
-    if (!element) return true;
-    store.data.remove_child(element);
-  } else {
-    if (!element) element = store.data.append_child("retention");
-    policy->writeTo(element);
-  }
-  return saveStore(store, path_).ok();
+  return FeedOptions(path_).setRetention(policy);
 }
 
 int ItemStore::Prune(const QDateTime& now) const {
@@ -569,7 +460,7 @@ int ItemStore::Prune(const QDateTime& now) const {
   StoreDocument store;
   const LoadState state = loadStore(path_, store);
   if (state == LoadState::Missing) return 0;
-  if (state == LoadState::NotXml || !store.items) return -1;
+  if (unusable(state) || !store.items) return -1;
   const RetentionPolicy policy =
       RetentionPolicy::fromElement(FeedXml::child(store.data, "retention")).value_or(defaultRetention_);
   const int removed = policy.apply(store.items, now);

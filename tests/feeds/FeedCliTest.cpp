@@ -249,6 +249,49 @@ TEST(FeedCli, Rss10FeedIsCheckedAndPrunedByItsRetention) {
   EXPECT_EQ(run.err, "tidewell-cli: retention: no feed has the id NO-SUCH-FEED\n");
 }
 
+// A feed's own remote pictures choice: set, shown beside the setting, and
+// handed back to the setting.
+TEST(FeedCli, PicturesChoicePerFeed) {
+  TempHome home;
+  TestHttpServer server;
+  server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
+  const QStringList base = {QStringLiteral("--home"), home.path()};
+  CliRun run = runCli(base + QStringList{QStringLiteral("add-feed"), server.url(QStringLiteral("/rdf.xml")).toString(),
+                                         QStringLiteral("--category"), QStringLiteral("News")});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QString id = QString::fromUtf8(run.out).trimmed();
+  const auto feedLine = [&] {
+    const CliRun shown = runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("show")});
+    const QList<QByteArray> lines = shown.out.trimmed().split('\n');
+    EXPECT_EQ(QJsonDocument::fromJson(lines.value(0)).object(), (QJsonObject{{"scope", "default"}, {"load", true}}));
+    return QJsonDocument::fromJson(lines.value(1)).object();
+  };
+  const QJsonObject feed{{"scope", "feed"}, {"id", id}, {"name", "Estuary Wire"}};
+  struct Step {
+    const char* choice;
+    bool load;
+    bool own;
+  };
+  for (const Step& step : {Step{"off", false, true}, Step{"on", true, true}, Step{"default", true, false}}) {
+    SCOPED_TRACE(step.choice);
+    EXPECT_EQ(runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("set"), id,
+                                        QString::fromLatin1(step.choice)})
+                  .exitCode,
+              0);
+    QJsonObject expected = feed;
+    expected.insert("load", step.load);
+    expected.insert("own", step.own);
+    EXPECT_EQ(feedLine(), expected);
+  }
+  EXPECT_EQ(runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("set"), id, QStringLiteral("maybe")})
+                .exitCode,
+            2);
+  run = runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("set"), QStringLiteral("NO-SUCH-FEED"),
+                                  QStringLiteral("off")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "tidewell-cli: pictures: no feed has the id NO-SUCH-FEED\n");
+}
+
 // Real-world feeds of every vintage: each gives items or one of the parser's
 // errors, without a crash, a hang or a sanitizer report.
 TEST(FeedCli, ParseHandlesEveryCorpusFeed) {

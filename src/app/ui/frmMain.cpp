@@ -668,6 +668,14 @@ void frmMain::mnuFeedsEdit_Click() {
   dialog.connectivityTest = connectivityTest;
   dialog.Form_Load();
   runModal(dialog);
+  // The feed's own choices may have changed under its open viewer.
+  for (frmViewFeed* viewer : viewers()) {
+    if (viewer->FeedID().compare(feed.id, Qt::CaseInsensitive) == 0) viewer->reloadOptions();
+  }
+  // The feed's own choices may have changed under its open viewer.
+  for (frmViewFeed* viewer : viewers()) {
+    if (viewer->FeedID().compare(feed.id, Qt::CaseInsensitive) == 0) viewer->reloadOptions();
+  }
 }
 
 void frmMain::mnuFeedsDel_Click() {

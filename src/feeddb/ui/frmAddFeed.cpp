@@ -7,6 +7,7 @@
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
+#include "feeds/FeedOptions.h"
 #include "feeds/FeedValidation.h"
 #include "feeds/ItemStore.h"
 #include "l10n/ui/WindowLocalizer.h"
@@ -98,6 +99,12 @@ frmAddFeed::frmAddFeed(AppContext& context, std::function<void()> reloadTree, QN
   details->addWidget(spnKeepDays_, 4, 1);
   details->addWidget(lblKeepDays_, 4, 2);
   details->addWidget(chkKeepUnread_, 5, 1, 1, 2);
+  lblPictures_ = new QLabel(QStringLiteral("Remote pictures:"), fmDetails_);
+  lblPictures_->setObjectName(QStringLiteral("lblPictures"));
+  cmbPictures_ = new QComboBox(fmDetails_);
+  cmbPictures_->setObjectName(QStringLiteral("cmbPictures"));
+  details->addWidget(lblPictures_, 6, 0);
+  details->addWidget(cmbPictures_, 6, 1, 1, 2);
   details->setColumnMinimumWidth(0, 80);
   details->setColumnStretch(2, 1);
   // Starred items are always kept; the limits apply at each check and by the prune command.
@@ -159,6 +166,31 @@ void frmAddFeed::Form_Load() {
   cmbCategories_->setCurrentIndex(names.indexOf(categoryName));
   if (cmbCategories_->currentIndex() < 0) cmbCategories_->setEditText(QString());
   loadRetention();
+  loadPictures();
+}
+
+// The feed's own choice of remote pictures; the first entry follows the
+// application's setting.
+void frmAddFeed::loadPictures() {
+  const clsLanguages& l = context_.languages;
+  cmbPictures_->clear();
+  cmbPictures_->addItem(l.getMessages(QStringLiteral("MSG_PIC_DEFAULT")));
+  cmbPictures_->addItem(l.getMessages(QStringLiteral("MSG_PIC_LOAD")), true);
+  cmbPictures_->addItem(l.getMessages(QStringLiteral("MSG_PIC_BLOCK")), false);
+  std::optional<bool> own;
+  if (EditMode != 0 && !FeedID.isEmpty()) own = FeedOptions(context_.paths.itemStore(FeedID)).remotePictures();
+  cmbPictures_->setCurrentIndex(!own ? 0 : (*own ? 1 : 2));
+}
+
+void frmAddFeed::storePictures(const QString& feedId) {
+  const FeedOptions options(context_.paths.itemStore(feedId));
+  const QVariant data = cmbPictures_->currentData();
+  const std::optional<bool> chosen = data.isValid() ? std::optional<bool>(data.toBool()) : std::nullopt;
+  if (chosen == options.remotePictures()) return;
+  if (!options.setRemotePictures(chosen)) {
+    reportRuntimeError(context_.messages, QStringLiteral("SavePictures"), 1,
+                       QStringLiteral("Cannot save the remote pictures choice in ") + context_.paths.itemStore(feedId));
+  }
 }
 
 void frmAddFeed::loadRetention() {
@@ -260,6 +292,7 @@ void frmAddFeed::store() {
   const bool stored = EditMode != 0 ? feeds.EditFeed(record, false) : feeds.AddFeed(record);
   if (!stored) return;
   storeRetention(record.id);
+  storePictures(record.id);
   if (reloadTree_) reloadTree_();
   accept();
 }

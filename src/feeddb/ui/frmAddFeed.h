@@ -55,6 +55,7 @@ class frmAddFeed : public QDialog {
   QSpinBox* spnKeepItems() const { return spnKeepItems_; }
   QSpinBox* spnKeepDays() const { return spnKeepDays_; }
   QCheckBox* chkKeepUnread() const { return chkKeepUnread_; }
+  QComboBox* cmbPictures() const { return cmbPictures_; }
 
   // Test seams: the connectivity test and the validation's time limit.
   std::function<bool()> connectivityTest;
@@ -71,6 +72,8 @@ class frmAddFeed : public QDialog {
   void store();
   void loadRetention();
   void storeRetention(const QString& feedId);
+  void loadPictures();
+  void storePictures(const QString& feedId);
 
   AppContext& context_;
   std::function<void()> reloadTree_;
@@ -90,6 +93,8 @@ class frmAddFeed : public QDialog {
   QSpinBox* spnKeepDays_;
   QLabel* lblKeepDays_;
   QCheckBox* chkKeepUnread_;
+  QLabel* lblPictures_;
+  QComboBox* cmbPictures_;
   QLabel* picFooter_;
   QPushButton* btnOK_;
   QPushButton* btnCancel_;

@@ -6,6 +6,7 @@
 #include "feeds/ExportFileName.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
+#include "feeds/FeedOptions.h"
 #include "feeds/FeedParser.h"
 #include "feeds/ItemExport.h"
 #include "feeds/LinkPolicy.h"
@@ -267,8 +268,15 @@ void frmViewFeed::endLoad(const QString& caption) {
   emit checkFinished();
 }
 
+void frmViewFeed::reloadOptions() {
+  // Read with the list, not with every item shown; the feed dialog asks
+  // again when it changed them.
+  ownPictures_ = FeedOptions(itemStorePath()).remotePictures();
+}
+
 void frmViewFeed::LoadStoredItems() {
   stillExecuting_ = true;
+  reloadOptions();
   list_->clear();
   idCounts_.clear();
   const ItemStore store(itemStorePath());
@@ -456,7 +464,8 @@ void frmViewFeed::ShowItemPreview() {
   const QString pageFile = context_.paths.previewTmp();
   if (!util::WriteTextFile(pageFile, *page, &context_.messages)) return;
   preview_->setLinkBase(QUrl(info.link));
-  preview_->setRemotePictures(context_.settings.remotePictures != 0);
+  // The feed's own choice, else the application's.
+  preview_->setRemotePictures(ownPictures_.value_or(context_.settings.remotePictures != 0));
   preview_->Navigate2(pageFile);
   // Saving a large store takes longer than showing the item: the read mark
   // is written once the preview is on screen, before any later command.

@@ -70,6 +70,8 @@ class frmViewFeed : public QWidget {
   void ShowItemPreview();
   // Closes the window even while it is busy (the main window is going away).
   void forceClose();
+  // Reads the feed's own choices (remote pictures) from its store again.
+  void reloadOptions();
   // The texts the window sets itself (placeholder, caption marks), in the current language.
   void retranslate();
 
@@ -148,7 +150,8 @@ class frmViewFeed : public QWidget {
   bool checkForNewItems_ = false;
   QByteArray feedData_;
   QString feedCharset_;
-  QUrl feedBase_;  // where feedData_ came from (after redirects)
+  QUrl feedBase_;                    // where feedData_ came from (after redirects)
+  std::optional<bool> ownPictures_;  // the feed's own remote pictures choice
   bool stillExecuting_ = false;
   bool hasNewItems_ = false;
   bool loading_ = false;

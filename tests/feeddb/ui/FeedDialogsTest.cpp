@@ -4,6 +4,7 @@
 #include "feeddb/ui/frmAddFeed.h"
 #include "feeddb/ui/frmCategory.h"
 #include "feeds/FeedDates.h"
+#include "feeds/FeedOptions.h"
 #include "feeds/FeedParser.h"
 #include "feeds/ItemStore.h"
 #include "support/AppFixture.h"
@@ -258,7 +259,8 @@ class FeedDialogsTest : public QObject {
   }
 
   // An RSS 1.0 feed is subscribed as RSS, its items then read like any
-  // other's; the feed's own retention choice goes into its item store.
+  // other's; the feed's own retention and pictures choices go into its item
+  // store.
   void rss10FeedIsAcceptedAndChecksNormally() {
     Harness h;
     TestHttpServer server;
@@ -277,6 +279,8 @@ class FeedDialogsTest : public QObject {
     QVERIFY(dialog->spnKeepItems()->isEnabled());
     dialog->spnKeepItems()->setValue(100);
     dialog->chkKeepUnread()->setChecked(true);
+    QCOMPARE(dialog->cmbPictures()->currentIndex(), 0);  // as set for all feeds
+    dialog->cmbPictures()->setCurrentIndex(2);           // do not load
     dialog->btnOK()->click();
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     const QByteArray db = h.database();
@@ -285,6 +289,7 @@ class FeedDialogsTest : public QObject {
     QVERIFY2(at >= 0, db.constData());
     const QString id = QString::fromUtf8(db.mid(at + stored.size(), 36));
     QCOMPARE(ItemStore(h.context.paths.itemStore(id)).ReadRetention(), (RetentionPolicy{100, 0, true}));
+    QCOMPARE(FeedOptions(h.context.paths.itemStore(id)).remotePictures(), std::optional<bool>(false));
 
     const ParseResult parsed = ParseFeedItems(0, kRss10, {}, QUrl(url));
     QCOMPARE(parsed.count(), 2);
@@ -301,11 +306,14 @@ class FeedDialogsTest : public QObject {
     edit.Form_Load();
     QVERIFY(!edit.chkKeepDefault()->isChecked());
     QCOMPARE(edit.spnKeepItems()->value(), 100);
+    QCOMPARE(edit.cmbPictures()->currentIndex(), 2);
     edit.btnOK()->click();
     edit.chkKeepDefault()->setChecked(true);
+    edit.cmbPictures()->setCurrentIndex(0);
     edit.btnOK()->click();
     QCOMPARE(edit.result(), int(QDialog::Accepted));
     QVERIFY(!ItemStore(h.context.paths.itemStore(id)).ReadRetention().has_value());
+    QVERIFY(!FeedOptions(h.context.paths.itemStore(id)).remotePictures().has_value());
   }
 
   void offlineCancelledLeavesTheDialogAsItWas() {

@@ -1,4 +1,5 @@
 #include "app/AppContext.h"
+#include "feeds/FeedOptions.h"
 #include "feeds/HtmlSanitizer.h"
 #include "feeds/ItemStore.h"
 #include "feeds/ui/PreviewBrowser.h"
@@ -304,6 +305,43 @@ class HostileContentTest : public QObject {
     QTRY_VERIFY(v.preview()->bodyInnerText().contains(QStringLiteral("[harbour]")));
     QCOMPARE(v.preview()->pendingImages(), 0);
     QCOMPARE(static_cast<int>(pictures.requests().size()), 0);
+  }
+
+  // A feed's own choice in the feed dialog wins over the setting, either
+  // way; without one the setting holds.
+  void aFeedsOwnPicturesChoiceWinsOverTheSetting() {
+    struct Case {
+      const char* title;
+      qint16 setting;
+      std::optional<bool> own;
+      bool loads;
+    };
+    const QList<Case> cases{{"own off", 1, false, false}, {"own on", 0, true, true}, {"default", 1, {}, true}};
+    TestHttpServer pictures;
+    pictures.route(QStringLiteral("*"), {.body = png(20, 20), .contentType = "image/png"});
+    QList<Item> items;
+    for (const Case& c : cases) {
+      items.append({QString::fromLatin1(c.title), QStringLiteral("http://example.invalid/") + c.title,
+                    QStringLiteral("<p>x</p><img alt=\"harbour\" src=\"") +
+                        pictures.url(QStringLiteral("/") + QString::fromLatin1(c.title).replace(' ', '_')).toString() +
+                        QStringLiteral("\">")});
+    }
+    Viewer v(items);
+    for (const Case& c : cases) {
+      const QString title = QString::fromLatin1(c.title);
+      v.context.settings.remotePictures = c.setting;
+      QVERIFY(FeedOptions(v.viewer->itemStorePath()).setRemotePictures(c.own));
+      v.viewer->reloadOptions();
+      const int before = static_cast<int>(pictures.requests().size());
+      v.open(title);
+      if (c.loads) {
+        QTRY_VERIFY2(static_cast<int>(pictures.requests().size()) == before + 1, c.title);
+      } else {
+        QTRY_VERIFY2(v.preview()->bodyInnerText().contains(QStringLiteral("[harbour]")), c.title);
+        QCOMPARE(v.preview()->pendingImages(), 0);
+        QCOMPARE(static_cast<int>(pictures.requests().size()), before);
+      }
+    }
   }
 
   // "View Online" hands the system web and mail addresses only, and mail
