@@ -386,10 +386,13 @@ MergeResult ItemStore::MergeNewItems(const FeedItems& parsed, const QString& lat
       key = now;
       future = true;
     }
-    // Several future items of one answer all count as the download time: the
-    // second is as new as the first, not older (its id tells them apart).
-    const bool sameFutureKey = future && result.latestId == now;
-    if (!sameFutureKey && !IsNewerThanLatest(key, result.latestId)) continue;
+    // A future item not stored yet is new whatever the latest id says: its
+    // own key is no guide, and counting it as the download time would lose
+    // it behind an item dated within the grace day (or behind another
+    // future item of the same answer). Its id tells it apart.
+    const bool newFuture = future && !it->id.isEmpty();
+    const bool newer = IsNewerThanLatest(key, result.latestId);
+    if (!newer && !newFuture && !(future && result.latestId == now)) continue;
     if (blank && !it->id.isEmpty()) {
       // An undated (or first) item already in the store is known, not new.
       if (knownIds().contains(it->id)) continue;

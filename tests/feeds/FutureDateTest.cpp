@@ -61,6 +61,23 @@ TEST(FutureDates, CountAsTheDownloadTimeForTheLatestId) {
   EXPECT_EQ(titles(merged.addedItems), QStringList{"later"});
 }
 
+// A future item that arrives with, or after, an item dated within the grace
+// day is stored too, once.
+TEST(FutureDates, AFutureItemBehindAnItemOfTheGraceDayIsStored) {
+  TempHome home;
+  const ItemStore store(home.paths().itemStore(QStringLiteral("F")));
+  const FeedItem ahead = dated(QStringLiteral("ahead"), "01", "May", "2024", "20:00:00");
+  const FeedItem bogus = dated(QStringLiteral("bogus"), "31", "Dec", "9999", "23:59:59");
+  const FeedItem later = dated(QStringLiteral("later"), "01", "Jan", "3000", "00:00:00");
+  MergeResult merged = store.MergeNewItems({bogus, ahead}, QString(), nullptr, kDownload);
+  EXPECT_EQ(titles(merged.addedItems), (QStringList{"ahead", "bogus"}));
+  EXPECT_EQ(store.ReadLatestId().toStdString(), "20240501200000");
+  merged = store.MergeNewItems({later, bogus, ahead}, store.ReadLatestId(), nullptr, kDownload);
+  EXPECT_EQ(titles(merged.addedItems), QStringList{"later"});
+  merged = store.MergeNewItems({later, bogus, ahead}, store.ReadLatestId(), nullptr, kDownload.addSecs(60));
+  EXPECT_TRUE(merged.addedItems.empty());
+}
+
 // A store an earlier version stopped at 99991231235959 takes new items again,
 // without storing the ones it has a second time.
 TEST(FutureDates, AStoppedStoreHeals) {
