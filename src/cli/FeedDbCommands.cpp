@@ -7,6 +7,7 @@
 #include "feeddb/CategoryTree.h"
 #include "feeddb/CategoryTreeEditor.h"
 #include "feeddb/FeedDbTexts.h"
+#include "feeddb/FeedType.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 
@@ -94,11 +95,11 @@ std::optional<FeedRecord> findFeed(AppContext& context, const QString& command, 
 }
 
 QString typeLabel(int image) {
-  switch (image - 3) {
+  switch (feedTypeCode(feedTypeOfImage(image))) {
     case 0: return QStringLiteral("RSS");
     case 1: return QStringLiteral("ATOM");
     case 2: return QStringLiteral("podcast");
-    default: return QStringLiteral("type %1").arg(image - 3);
+    default: return QStringLiteral("type %1").arg(feedTypeCode(feedTypeOfImage(image)));
   }
 }
 
@@ -117,7 +118,7 @@ int runList(AppContext& context, const QStringList& args) {
       QJsonArray feeds;
       for (const CategoryNode& feed : category.children) {
         feeds.append(QJsonObject{{QStringLiteral("name"), feed.text},
-                                 {QStringLiteral("type"), feed.image - 3},
+                                 {QStringLiteral("type"), feedTypeCode(feedTypeOfImage(feed.image))},
                                  {QStringLiteral("id"), feed.key},
                                  {QStringLiteral("url"), feed.tag}});
       }

@@ -17,5 +17,7 @@ inline constexpr qint16 feedTypeCode(FeedType type) { return static_cast<qint16>
 inline constexpr FeedType feedTypeFromCode(qint16 code) { return static_cast<FeedType>(code); }
 // The feed's picture in the category tree's image list.
 inline constexpr int feedTypeImage(FeedType type) { return feedTypeCode(type) + 3; }
+// The feed type a tree picture stands for (the inverse of feedTypeImage).
+inline constexpr FeedType feedTypeOfImage(int image) { return feedTypeFromCode(static_cast<qint16>(image - 3)); }
 
 }  // namespace tidewell

@@ -4,6 +4,7 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/frmMain.h"
 #include "app/ui/frmSearch.h"
+#include "feeddb/FeedType.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/TreeCounts.h"
 #include "feeds/FeedReading.h"
@@ -146,7 +147,7 @@ void ReadingController::updateFeeds(const QStringList& feedIds) {
     ScheduleEntry entry;
     entry.feedId = id;
     entry.url = CategoryTreeWidget::tagOf(node);
-    entry.feedType = static_cast<qint16>(CategoryTreeWidget::imageOf(node) - 3);
+    entry.feedType = feedTypeCode(feedTypeOfImage(CategoryTreeWidget::imageOf(node)));
     entry.caption = node->text(0);
     entries << entry;
   }
@@ -195,7 +196,7 @@ bool ReadingController::openFeed(const QString& feedId) {
   if (!node || !CategoryTreeWidget::isFeed(node)) return false;
   const QString url = CategoryTreeWidget::tagOf(node);
   if (!window_.IsFeedOpen(url, true)) {
-    window_.OpenFeedWindow(node->text(0), feedId, url, static_cast<qint16>(CategoryTreeWidget::imageOf(node) - 3),
+    window_.OpenFeedWindow(node->text(0), feedId, url, feedTypeCode(feedTypeOfImage(CategoryTreeWidget::imageOf(node))),
                            false);
     return true;
   }

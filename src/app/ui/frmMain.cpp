@@ -1,5 +1,7 @@
 #include "app/ui/frmMain.h"
 
+#include "app/ui/FeedTabs.h"
+
 #include "TidewellConfig.h"
 #include "app/AppContext.h"
 #include "app/ui/MainMenus.h"
@@ -11,6 +13,7 @@
 #include "core/Utilities.h"
 #include "core/ui/DesktopServices.h"
 #include "email/ui/SendItemByEmail.h"
+#include "feeddb/FeedType.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
@@ -86,19 +89,9 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
   tray_->hasSelectedNode = [this] { return selectedNode() != nullptr; };
   tray_->handleCommand = [this](const QString& action) { HandleSystrayMenu(action); };
 
-  oTabs_ = new QMdiArea(this);
-  oTabs_->setObjectName(QStringLiteral("oTabs"));
-  oTabs_->setViewMode(QMdiArea::TabbedView);
-  oTabs_->setTabsClosable(true);
-  oTabs_->setTabsMovable(true);
-  oTabs_->setDocumentMode(true);
-  oTabs_->setTabShape(QTabWidget::Rounded);
-  oTabs_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
-  oTabs_->setBackground(palette().brush(QPalette::Window));
-  // Tabs as wide as their captions, not stretched over the whole strip.
-  if (auto* tabs = oTabs_->findChild<QTabBar*>()) tabs->setExpanding(false);
+  tabs_ = new FeedTabs(this, menus_->mnuWindows, menus_->mnuSubItem);
+  oTabs_ = tabs_->area();
   setCentralWidget(oTabs_);
-  connect(oTabs_, &QMdiArea::subWindowActivated, this, [this] { rebuildWindowsMenu(); });
 
   buildStatusBar();
   connect(&tmrSchedule_, &ScheduleTimer::tick, this, &frmMain::tmrSchedule_Timer);
@@ -117,6 +110,7 @@ frmMain::~frmMain() {
   // The viewers and their frames talk to this window while they go away:
   // they go first, while it is still whole.
   unloading_ = true;
+  tabs_->setUnloading();
   const QList<QMdiSubWindow*> windows = oTabs_->subWindowList();
   for (QMdiSubWindow* sub : windows) sub->disconnect(this);
   qDeleteAll(windows);
@@ -427,33 +421,11 @@ void frmMain::writeScheduleLog(const QString& text) {
 
 // --- Feed windows ----------------------------------------------------------
 
-QList<frmViewFeed*> frmMain::viewers() const {
-  QList<frmViewFeed*> list;
-  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
-    if (auto* viewer = qobject_cast<frmViewFeed*>(sub->widget())) list.append(viewer);
-  }
-  return list;
-}
+QList<frmViewFeed*> frmMain::viewers() const { return tabs_->viewers(); }
 
-frmViewFeed* frmMain::activeViewer() const {
-  QMdiSubWindow* sub = oTabs_->activeSubWindow();
-  if (!sub && oTabs_->subWindowList().size() == 1) sub = oTabs_->subWindowList().first();
-  return sub ? qobject_cast<frmViewFeed*>(sub->widget()) : nullptr;
-}
+frmViewFeed* frmMain::activeViewer() const { return tabs_->activeViewer(); }
 
-bool frmMain::IsFeedOpen(const QString& url, bool activate) {
-  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
-    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
-    if (!viewer || viewer->FeedURL().toLower() != url.toLower()) continue;
-    if (activate) {
-      oTabs_->setActiveSubWindow(sub);
-      viewer->setFocus();
-      refreshTabs();
-    }
-    return true;
-  }
-  return false;
-}
+bool frmMain::IsFeedOpen(const QString& url, bool activate) { return tabs_->find(url, activate) != nullptr; }
 
 void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QString& url, qint16 type,
                              bool checkForNewItems) {
@@ -476,38 +448,13 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   viewer->setFeedType(type);
   viewer->setCheckForNewItems(checkForNewItems);
   if (reading_) reading_->viewerOpened(*viewer);
-  QMdiSubWindow* sub = oTabs_->addSubWindow(viewer);
-  sub->setAttribute(Qt::WA_DeleteOnClose);
-  // The tab shows the feed's kind, as its node in the tree does.
-  sub->setWindowIcon(CategoryTreeWidget::imageIcon(type + 3));
-  // The list drops a window only after it is gone.
-  connect(sub, &QObject::destroyed, &lifetime_,
-          [this] { QTimer::singleShot(0, &lifetime_, [this] { rebuildWindowsMenu(); }); });
-  sub->showMaximized();
-  oTabs_->setActiveSubWindow(sub);
-  rebuildWindowsMenu();
+  tabs_->add(viewer, feedTypeFromCode(type));
   refreshTabs();
 }
 
-bool frmMain::closeViewersOf(const QStringList& feedIds) {
-  // A deleted feed's viewer would show the errors of a store that is gone.
-  // A busy one refuses with its own message, and the delete waits for it.
-  for (QMdiSubWindow* sub : oTabs_->subWindowList()) {
-    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
-    if (viewer == nullptr || !feedIds.contains(viewer->FeedID(), Qt::CaseInsensitive)) continue;
-    // The frame asks its viewer first.
-    if (!sub->close()) return false;
-  }
-  return true;
-}
+bool frmMain::closeViewersOf(const QStringList& feedIds) { return tabs_->closeViewersOf(feedIds); }
 
-void frmMain::feedRenamed(const QString& id, const QString& name) {
-  for (frmViewFeed* viewer : viewers()) {
-    if (viewer->FeedID().compare(id, Qt::CaseInsensitive) == 0 && viewer->FeedCaption() != name) {
-      viewer->setFeedCaption(name);
-    }
-  }
-}
+void frmMain::feedRenamed(const QString& id, const QString& name) { tabs_->rename(id, name); }
 
 void frmMain::syncViewerCaptions() {
   CategoryTreeWidget* tree = tvCategories();
@@ -522,29 +469,7 @@ void frmMain::refreshTabs() {
   if (!unloading_) rebuildWindowsMenu();
 }
 
-void frmMain::rebuildWindowsMenu() {
-  QMenu* menu = menus_->mnuWindows;
-  for (QAction* action : menu->actions()) {
-    if (action != menus_->mnuSubItem) {
-      menu->removeAction(action);
-      action->deleteLater();
-    }
-  }
-  const QList<QMdiSubWindow*> windows = oTabs_->subWindowList();
-  menus_->mnuSubItem->setVisible(windows.isEmpty());
-  QMdiSubWindow* active = oTabs_->activeSubWindow();
-  for (QMdiSubWindow* sub : windows) {
-    auto* viewer = qobject_cast<frmViewFeed*>(sub->widget());
-    QAction* entry = menu->addAction(sub->windowTitle());
-    entry->setCheckable(true);
-    entry->setChecked(sub == active);
-    if (viewer) entry->setData(viewer->FeedID());
-    QPointer<QMdiSubWindow> target(sub);
-    connect(entry, &QAction::triggered, this, [this, target] {
-      if (target) oTabs_->setActiveSubWindow(target);
-    });
-  }
-}
+void frmMain::rebuildWindowsMenu() { tabs_->rebuildWindowsMenu(); }
 
 void frmMain::enableSendByEmail() {
   menus_->mnuToolsSendByEmail->setEnabled(true);
@@ -588,7 +513,7 @@ void frmMain::openSelectedFeed(bool check) {
   QTreeWidgetItem* node = selectedNode();
   if (!CategoryTreeWidget::isFeed(node)) return;
   OpenFeedWindow(node->text(0), CategoryTreeWidget::keyOf(node), CategoryTreeWidget::tagOf(node),
-                 static_cast<qint16>(CategoryTreeWidget::imageOf(node) - 3), check);
+                 feedTypeCode(feedTypeOfImage(CategoryTreeWidget::imageOf(node))), check);
 }
 
 void frmMain::openHelpFile() {

@@ -26,6 +26,7 @@ struct AppContext;
 struct MainMenus;
 class CategoryTreeWidget;
 class frmOptionBar;
+class FeedTabs;
 class frmViewFeed;
 class DesktopNotifier;
 class NotificationService;
@@ -183,6 +184,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
 
   AppContext& context_;
   std::unique_ptr<MainMenus> menus_;
+  FeedTabs* tabs_;
   QMdiArea* oTabs_;
   frmOptionBar* ucFormDock_ = nullptr;
   QLabel* panels_[4] = {};

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "core/Utilities.h"
+#include "feeddb/FeedType.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/TreeHost.h"
@@ -119,7 +120,7 @@ FeedRecord CategoryTreeWidget::recordOf(const QTreeWidgetItem* feedItem) {
   record.name = feedItem->text(0);
   record.category = feedItem->parent() ? feedItem->parent()->text(0) : QString();
   record.id = keyOf(feedItem);
-  record.type = feedTypeFromCode(static_cast<qint16>(imageOf(feedItem) - 3));
+  record.type = feedTypeOfImage(imageOf(feedItem));
   record.url = tagOf(feedItem);
   return record;
 }
@@ -235,7 +236,7 @@ void CategoryTreeWidget::openNode(QTreeWidgetItem* item) {
   if (!item || !isFeed(item) || !item->parent()) return;
   const QString url = tagOf(item);
   if (!host_.IsFeedOpen(url, true)) {
-    host_.OpenFeedWindow(item->text(0), keyOf(item), url, static_cast<qint16>(imageOf(item) - 3), true);
+    host_.OpenFeedWindow(item->text(0), keyOf(item), url, feedTypeCode(feedTypeOfImage(imageOf(item))), true);
   }
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "core/ui/DialogButtons.h"
 #include "feeddb/CategoryTree.h"
+#include "feeddb/FeedType.h"
 #include "feeddb/mCategories.h"
 #include "l10n/ui/WindowLocalizer.h"
 
@@ -174,7 +175,7 @@ void frmScheduler::fillSchedule() {
   lstSchedule_->clear();
   for (const ScheduleEntry& entry : s.scheduleList) {
     if (entry.feedId.isEmpty()) continue;
-    addItem(lstSchedule_, entry.feedId, entry.caption, entry.feedType + 3, entry.url);
+    addItem(lstSchedule_, entry.feedId, entry.caption, feedTypeImage(feedTypeFromCode(entry.feedType)), entry.url);
   }
 }
 
@@ -239,7 +240,7 @@ void frmScheduler::btnOK_Click() {
     const QTreeWidgetItem* item = lstSchedule_->topLevelItem(i);
     ScheduleEntry entry;
     entry.feedId = item->data(0, kKeyRole).toString();
-    entry.feedType = static_cast<qint16>(item->data(0, kImageRole).toInt() - 3);
+    entry.feedType = feedTypeCode(feedTypeOfImage(item->data(0, kImageRole).toInt()));
     entry.url = item->data(0, kTagRole).toString();
     entry.caption = item->text(0);
     s.scheduleList.append(entry);
