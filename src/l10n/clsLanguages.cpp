@@ -205,7 +205,8 @@ const QList<QPair<QString, QString>>& clsLanguages::defaultMessages() {
                       "Please make sure you're connected to Internet and Firewall application (if any) is configured "
                       "properly to grant Internet access for ")},
       {QStringLiteral("MSG_WND_OFFLINETITLE"), QStringLiteral("Working Offline?")},
-      {QStringLiteral("MSG_WND_STOREBUSY"), QStringLiteral("The Feed Data file is in use by another check. Please try again in a moment.")},
+      {QStringLiteral("MSG_WND_STOREBUSY"),
+       QStringLiteral("The Feed Data file is in use by another check. Please try again in a moment.")},
       {QStringLiteral("MSG_WND_STOREBUSYTITLE"), QStringLiteral("Feed Data file is busy!")},
       {QStringLiteral("MSG_PIC_DEFAULT"), QStringLiteral("As set for all feeds")},
       {QStringLiteral("MSG_PIC_LOAD"), QStringLiteral("Load")},
