@@ -1,5 +1,6 @@
 #include "feeds/FeedDiscovery.h"
 
+#include "feeds/DownloadCancel.h"
 #include "feeds/FeedDownloader.h"
 #include "feeds/FeedValidation.h"
 
@@ -92,7 +93,7 @@ bool FeedDiscovery::check(const QUrl& candidate, DiscoveredFeed& found) const {
   DownloadOptions options;
   options.url = candidate;
   options.timeoutMs = timeoutMs_;
-  const DownloadResult result = FeedDownloader::fetchOnce(options, manager_);
+  const DownloadResult result = DownloadCancel::fetchOnce(cancel_, options, manager_);
   if (!result.completed() || result.httpStatus >= 400) return false;
   const FeedDetection detection = DetectFeedType(result.body, result.charset);
   if (!detection.ok() || detection.type < 0) return false;

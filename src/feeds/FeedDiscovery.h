@@ -9,6 +9,8 @@ class QNetworkAccessManager;
 
 namespace tidewell {
 
+class DownloadCancel;
+
 // A feed found for a web page.
 struct DiscoveredFeed {
   QString url;
@@ -33,7 +35,9 @@ class FeedDiscovery {
   // to be a feed.
   static bool looksLikeHtml(const QByteArray& body);
 
-  FeedDiscovery(QNetworkAccessManager* manager, int timeoutMs) : manager_(manager), timeoutMs_(timeoutMs) {}
+  // cancel, when set, stops the candidates' downloads (see DownloadCancel).
+  FeedDiscovery(QNetworkAccessManager* manager, int timeoutMs, DownloadCancel* cancel = nullptr)
+      : manager_(manager), timeoutMs_(timeoutMs), cancel_(cancel) {}
 
   // The feeds for a page whose body was already downloaded from page.
   QList<DiscoveredFeed> discover(const QByteArray& html, const QUrl& page) const;
@@ -43,6 +47,7 @@ class FeedDiscovery {
 
   QNetworkAccessManager* manager_;
   int timeoutMs_;
+  DownloadCancel* cancel_;
 };
 
 }  // namespace tidewell

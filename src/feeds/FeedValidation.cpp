@@ -2,6 +2,7 @@
 
 #include "core/UserMessages.h"
 #include "core/Utilities.h"
+#include "feeds/DownloadCancel.h"
 #include "feeds/FeedDownloader.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedXml.h"
@@ -113,7 +114,10 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
   DownloadOptions options;
   options.url = QUrl::fromUserInput(request.url.trimmed());
   options.timeoutMs = request.timeoutMs;
-  const DownloadResult result = FeedDownloader::fetchOnce(options, request.manager);
+  const DownloadResult result = DownloadCancel::fetchOnce(request.cancel, options, request.manager);
+  // What arrived after the user stopped waiting is not reported to them.
+  const auto stopped = [&request] { return request.cancel && request.cancel->cancelled(); };
+  if (stopped()) return failed;
   if (result.error == DownloadError::Timeout) {
     messages.showMessage(QStringLiteral("Server did not respond in timely manner. Application failed to access Feed "
                                         "data. Server may be down right now, please try again later."),
@@ -125,7 +129,9 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
   FeedDetection detection = DetectFeedType(result.body, result.charset);
   if (!detection.ok() && FeedDiscovery::looksLikeHtml(result.body)) {
     const QUrl page = result.finalUrl.isValid() ? result.finalUrl : options.url;
-    const QList<DiscoveredFeed> found = FeedDiscovery(request.manager, request.timeoutMs).discover(result.body, page);
+    const QList<DiscoveredFeed> found =
+        FeedDiscovery(request.manager, request.timeoutMs, request.cancel).discover(result.body, page);
+    if (stopped()) return failed;
     if (found.size() > 1) {
       const int chosen = request.chooseFeed ? request.chooseFeed(found) : -1;
       if (chosen < 0 || chosen >= found.size()) return failed;

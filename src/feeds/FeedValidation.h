@@ -14,6 +14,7 @@ class QNetworkAccessManager;
 
 namespace tidewell {
 
+class DownloadCancel;
 class UserMessages;
 
 enum class DetectFailure { None, InvalidXml, NotSupported };
@@ -49,6 +50,9 @@ struct CheckFeedRequest {
   // A web page offering several feeds: the index of the one to take, or -1
   // for none (validation then ends quietly). Empty: none is taken.
   std::function<int(const QList<DiscoveredFeed>&)> chooseFeed;
+  // Set by the one who may stop the validation while it waits; a cancelled
+  // validation ends quietly, with type -1. Null: it runs to its end.
+  DownloadCancel* cancel = nullptr;
 };
 
 // CheckFeed: downloads the URL within the time limit and detects the type,

@@ -21,6 +21,11 @@ std::optional<QUrl> LinkPolicy::forOpening(const QUrl& url) {
 
 std::optional<QUrl> LinkPolicy::forOpening(const QString& address) { return forOpening(QUrl(address.trimmed())); }
 
+std::optional<QUrl> LinkPolicy::original(const QString& link, const QString& enclosure) {
+  if (std::optional<QUrl> page = forOpening(link)) return page;
+  return forOpening(enclosure);
+}
+
 bool LinkPolicy::isRemotePicture(const QUrl& url) {
   const QString scheme = url.scheme().toLower();
   return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty();

@@ -17,6 +17,11 @@ class LinkPolicy {
   static std::optional<QUrl> forOpening(const QUrl& url);
   static std::optional<QUrl> forOpening(const QString& address);
 
+  // The page an item stands for: its own link; its enclosure only when it
+  // has no link that may be opened (a podcast's "original" is the episode's
+  // page, not the audio file).
+  static std::optional<QUrl> original(const QString& link, const QString& enclosure);
+
   // Where a picture may come from over the network: http and https only.
   static bool isRemotePicture(const QUrl& url);
 };

@@ -7,6 +7,7 @@
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
+#include "feeds/DownloadCancel.h"
 #include "feeds/FeedOptions.h"
 #include "feeds/FeedValidation.h"
 #include "feeds/ItemStore.h"
@@ -145,7 +146,7 @@ frmAddFeed::frmAddFeed(AppContext& context, std::function<void()> reloadTree, QN
   fmDetails_->hide();
 
   connect(btnOK_, &QPushButton::clicked, this, &frmAddFeed::btnOK_Click);
-  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(btnCancel_, &QPushButton::clicked, this, &frmAddFeed::reject);
 }
 
 void frmAddFeed::Form_Load() {
@@ -226,6 +227,14 @@ void frmAddFeed::btnOK_Click() {
   }
 }
 
+void frmAddFeed::reject() {
+  if (validation_) {
+    validation_->cancel();
+    return;
+  }
+  QDialog::reject();
+}
+
 void frmAddFeed::validate() {
   if (util::IsBlank(txtURL_->text())) {
     context_.messages.showMessage(QStringLiteral("Please specify Feed URL."), QStringLiteral("Feed URL?"),
@@ -233,7 +242,6 @@ void frmAddFeed::validate() {
     txtURL_->setFocus();
     return;
   }
-  btnCancel_->setEnabled(false);
   txtURL_->setEnabled(false);
   btnOK_->setEnabled(false);
   btnOK_->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_VALIDATING")));
@@ -245,7 +253,11 @@ void frmAddFeed::validate() {
   request.isConnected = connectivityTest;
   request.manager = manager_;
   request.chooseFeed = chooseFeed;
+  DownloadCancel cancel;
+  request.cancel = &cancel;
+  validation_ = &cancel;
   const FeedDetection detection = CheckFeed(request, context_.messages);
+  validation_ = nullptr;
   // The page's feed is what gets subscribed; the user sees which.
   if (detection.ok() && !detection.feedUrl.isEmpty()) txtURL_->setText(detection.feedUrl);
   typeOfFeed_ = static_cast<qint16>(detection.ok() ? detection.type : -1);
@@ -255,7 +267,6 @@ void frmAddFeed::validate() {
     txtChannel_->setText(detection.title);
   }
 
-  btnCancel_->setEnabled(true);
   txtURL_->setEnabled(true);
   btnOK_->setEnabled(true);
   if (typeOfFeed_ < 0) {

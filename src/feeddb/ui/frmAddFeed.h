@@ -18,6 +18,7 @@ class QSpinBox;
 namespace tidewell {
 
 struct AppContext;
+class DownloadCancel;
 
 // Subscribes to a feed (EditMode 0) or edits one (EditMode 1) in two steps on
 // one button: the first press downloads the address and detects the feed's
@@ -66,6 +67,10 @@ class frmAddFeed : public QDialog {
 
  public slots:
   void btnOK_Click();
+  // While the address is validated, Cancel (or Escape, or closing the
+  // window) stops the validation and leaves the dialog open to edit the
+  // address; otherwise it closes the dialog.
+  void reject() override;
 
  private:
   void validate();
@@ -79,6 +84,8 @@ class frmAddFeed : public QDialog {
   std::function<void()> reloadTree_;
   QNetworkAccessManager* manager_;
   qint16 typeOfFeed_ = -1;
+  // The running validation's stop, null when none runs.
+  DownloadCancel* validation_ = nullptr;
   QLabel* lblInfo0_;
   QLabel* lblInfo1_;
   QLabel* lblInfo2_;

@@ -13,7 +13,7 @@ namespace tidewell {
 
 QString PreviewPage::fill(const QString& templateText, const FeedItem& item, const QString& appName,
                           const QString& cutNote) {
-  const std::optional<QUrl> link = LinkPolicy::forOpening(item.media.isEmpty() ? item.link : item.media);
+  const std::optional<QUrl> link = LinkPolicy::original(item.link, item.media);
   const std::optional<QUrl> base = LinkPolicy::forOpening(item.link);
   const SanitizedHtml body = HtmlSanitizer().sanitize(item.body(), base ? *base : QUrl());
   QString description = body.html;

@@ -500,7 +500,8 @@ void frmViewFeed::HandlePopupMenu(const QString& action) {
   } else if (action == QLatin1String("online")) {
     if (QTreeWidgetItem* row = selectedRow()) {
       // A feed's link reaches the system's opener only as a web or mail address.
-      const std::optional<QUrl> link = LinkPolicy::forOpening(row->data(ColTitle, TagRole).toString());
+      const std::optional<QUrl> link =
+          LinkPolicy::original(row->data(ColTitle, TagRole).toString(), row->data(ColTitle, MediaRole).toString());
       if (link) host_.openUrl(link->toString(QUrl::FullyEncoded));
     }
   }

@@ -7,6 +7,8 @@
 #include "support/TempHome.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -94,6 +96,34 @@ class CategoryTreeWidgetTest : public QObject {
     QCOMPARE(CategoryTreeWidget::tagOf(tech->child(0)), QStringLiteral("http://127.0.0.1/gadgets.xml"));
     QVERIFY(CategoryTreeWidget::isCategory(tech));
     QVERIFY(CategoryTreeWidget::isFeed(tech->child(0)));
+  }
+
+  // The RSS feed's picture (a page with a globe over its corner) is drawn
+  // whole inside its icon at the size the tree shows it. The tree's pictures
+  // start at the top left, the page's frame on the first row and column;
+  // the last row and column hold at most a soft edge. A globe running past
+  // the corner is cut there and leaves solid pixels in them.
+  void rssPictureIsWholeAtTheTreesSize() {
+    Harness h;
+    QTreeWidgetItem* daily = h.tree->findKey(kNewsFeed);
+    QVERIFY(daily);
+    QCOMPARE(CategoryTreeWidget::imageOf(daily), 3);
+    const QSize size = h.tree->iconSize();
+    const QImage picture = daily->icon(0).pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32).scaled(size);
+    QVERIFY(!picture.isNull());
+    int solid = 0;
+    QStringList cut;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        const int alpha = qAlpha(picture.pixel(x, y));
+        if (alpha >= 128) ++solid;
+        const bool edge = x == picture.width() - 1 || y == picture.height() - 1;
+        if (edge && alpha >= 128) cut << QStringLiteral("(%1,%2)").arg(x).arg(y);
+      }
+    }
+    // A picture, not an empty icon.
+    QVERIFY2(solid >= picture.width() * picture.height() / 2, qPrintable(QString::number(solid)));
+    QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("solid at the edge: ") + cut.join(QLatin1Char(' '))));
   }
 
   void doubleClickAndRightClick() {

@@ -196,6 +196,64 @@ class FeedDialogsTest : public QObject {
     QCOMPARE(h.database(), before);
   }
 
+  // Cancel while the address is validated stops the download, quietly, and
+  // leaves the dialog open to edit the address; a second Cancel closes it.
+  // The held answer never comes: only the abort ends the wait before the
+  // time limit, which would say "Timeout Error!".
+  void cancelStopsTheValidation_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("held");
+    QTest::newRow("the feed's download") << QStringLiteral("/feed.xml") << QStringLiteral("/feed.xml");
+    QTest::newRow("a feed the page offers") << QStringLiteral("/page.html") << QStringLiteral("/alt.xml");
+  }
+
+  void cancelStopsTheValidation() {
+    QFETCH(QString, path);
+    QFETCH(QString, held);
+    Harness h;
+    TestHttpServer server;
+    server.route(QStringLiteral("/feed.xml"), {.body = kRss, .held = true});
+    server.route(QStringLiteral("/alt.xml"), {.body = kRss, .held = true});
+    server.route(QStringLiteral("/page.html"),
+                 {.body = "<html><head><link rel=\"alternate\" type=\"application/rss+xml\" href=\"/alt.xml\">"
+                          "<link rel=\"alternate\" type=\"application/rss+xml\" href=\"/feed.xml\"></head></html>",
+                  .contentType = "text/html"});
+    auto dialog = h.addFeed();
+    int asked = 0;
+    dialog->chooseFeed = [&asked](const QList<DiscoveredFeed>&) { return ++asked, 0; };
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    const QByteArray before = h.database();
+    dialog->txtURL()->setText(server.url(path).toString());
+    bool enabledWhileWaiting = false;
+    connect(&server, &TestHttpServer::requestHeld, dialog.get(), [&](const QString& which) {
+      if (which != held) return;
+      QCOMPARE(dialog->btnOK()->isEnabled(), false);
+      enabledWhileWaiting = dialog->btnCancel()->isEnabled();
+      dialog->btnCancel()->click();
+    });
+    dialog->btnOK()->click();
+    QVERIFY(enabledWhileWaiting);
+    QVERIFY2(h.messages.empty(), qPrintable(h.messages.titles().join(", ")));
+    QCOMPARE(asked, 0);
+    QCOMPARE(server.hits(QStringLiteral("/feed.xml")), held == QStringLiteral("/feed.xml") ? 1 : 0);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(dialog->stage(), QStringLiteral("proceed"));
+    QCOMPARE(dialog->btnOK()->text(), QStringLiteral("Proceed..."));
+    QVERIFY(dialog->btnOK()->isEnabled());
+    QVERIFY(dialog->txtURL()->isEnabled());
+    QVERIFY(!dialog->fmDetails()->isVisibleTo(dialog.get()));
+    QCOMPARE(int(dialog->TypeOfFeed()), -1);
+    QCOMPARE(h.database(), before);
+
+    // Not validating: Cancel closes the dialog, and nothing was stored.
+    dialog->btnCancel()->click();
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(h.database(), before);
+  }
+
   void typedCategoryIsCreatedAndTwoAddsMakeTwoFeeds() {
     Harness h;
     TestHttpServer server;

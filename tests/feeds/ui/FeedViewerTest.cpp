@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QtTest>
@@ -488,6 +489,43 @@ class FeedViewerTest : public QObject {
     QCOMPARE(h.stored()->items.size(), size_t(1));
   }
 
+  // A podcast item's "Open original" and "online" go to the episode's page;
+  // the enclosure is what plays, and what opens when the item has no page.
+  void originalOfAPodcastItemIsItsPage() {
+    TestHttpServer server;
+    const QByteArray withPage =
+        "<item><title>With page</title><link>ep/1</link><pubDate>Sun, 08 Sep 2002 00:00:01 GMT</pubDate>"
+        "<description>one</description><enclosure url=\"ep1.mp3\" type=\"audio/mpeg\" length=\"3\"/></item>";
+    const QByteArray audioOnly =
+        "<item><title>Audio only</title><guid isPermaLink=\"false\">ep-2</guid>"
+        "<pubDate>Sat, 07 Sep 2002 00:00:01 GMT</pubDate>"
+        "<description>two</description><enclosure url=\"ep2.mp3\" type=\"audio/mpeg\" length=\"3\"/></item>";
+    server.route(QStringLiteral("/feed.xml"), {.body = rss({withPage, audioOnly})});
+    Harness h;
+    h.viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    QVERIFY(test::loadFeedAndWait(*h.viewer, true));
+    QCOMPARE(h.titles(), (QStringList{QStringLiteral("With page"), QStringLiteral("Audio only")}));
+
+    const struct {
+      QString original;
+      QString enclosure;
+    } rows[] = {{server.url(QStringLiteral("/ep/1")).toString(), server.url(QStringLiteral("/ep1.mp3")).toString()},
+                {server.url(QStringLiteral("/ep2.mp3")).toString(), server.url(QStringLiteral("/ep2.mp3")).toString()}};
+    for (int i = 0; i < 2; ++i) {
+      h.click(h.row(i));
+      // The preview's own "Open original" link, as the user clicks it.
+      const QTextCursor found = h.viewer->ucPreview()->document()->find(QStringLiteral("Open original"));
+      QVERIFY(!found.isNull());
+      const QString href = found.charFormat().anchorHref();
+      QCOMPARE(href, rows[i].original);
+      h.host.opened.clear();
+      emit h.viewer->ucPreview()->anchorClicked(QUrl(href));
+      h.viewer->HandlePopupMenu(QStringLiteral("online"));
+      h.viewer->HandlePopupMenu(QStringLiteral("play"));
+      QCOMPARE(h.host.opened, (QStringList{rows[i].original, rows[i].original, rows[i].enclosure}));
+    }
+  }
+
   void remotePicturesArriveLaterAndBigOnesNever() {
     TestHttpServer server;
     QImage picture(40, 30, QImage::Format_RGB32);
@@ -528,9 +566,9 @@ class FeedViewerTest : public QObject {
     QTest::addColumn<QString>("expected");
     QTest::newRow("all") << "[[title]]|[[link]]|[[app]]|[[date]]|[[time]]" << QString()
                          << "T|http://l|Tidewell|07 Sep 2002|00:00:01";
-    QTest::newRow("media wins") << "[[link]]"
-                                << "http://m.mp3"
-                                << "http://m.mp3";
+    QTest::newRow("link before the enclosure") << "[[link]]"
+                                               << "http://m.mp3"
+                                               << "http://l";
     QTest::newRow("no placeholder") << "<p>plain</p>" << QString() << "<p>plain</p>";
     QTest::newRow("line feeds") << "[[desc]]" << QString() << "a\r\nb";
     QTest::newRow("value holding a later placeholder") << "[[title]]" << QString() << "T";
