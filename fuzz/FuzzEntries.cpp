@@ -214,8 +214,12 @@ void HtmlSanitizing(const uint8_t* data, size_t size) {
   for (qsizetype i = out.html.indexOf(QLatin1Char('<')); i >= 0; i = out.html.indexOf(QLatin1Char('<'), i + 1)) {
     const bool closing = out.html.at(i + 1) == QLatin1Char('/');
     const QStringView rest = QStringView(out.html).mid(i + (closing ? 2 : 1));
-    const bool isVoid = rest.startsWith(QLatin1String("br>")) || rest.startsWith(QLatin1String("hr>")) ||
-                        rest.startsWith(QLatin1String("img "));
+    // A void element by its name, with or without attributes (<br title="">).
+    static const QRegularExpression nameEnds(QStringLiteral("[ >]"));
+    const qsizetype nameEnd = rest.indexOf(nameEnds);
+    const QStringView name = rest.left(nameEnd < 0 ? rest.size() : nameEnd);
+    const bool isVoid =
+        !closing && (name == QLatin1String("br") || name == QLatin1String("hr") || name == QLatin1String("img"));
     if (!closing) ++elements;
     if (isVoid) continue;
     depth += closing ? -1 : 1;
