@@ -13,7 +13,7 @@ namespace {
 // so it can exit without the hand-over being lost with its socket.
 constexpr char kAcknowledge = '1';
 // A command line is a few arguments; anything longer is not a Tidewell start.
-constexpr qint64 kMaxMessageBytes = 64 * 1024;
+constexpr qint64 kMaxMessageBytes = qint64(64) * 1024;
 
 QString currentUser() {
   const QString user = qEnvironmentVariable("USER");

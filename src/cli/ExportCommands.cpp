@@ -22,11 +22,9 @@ int runExport(AppContext& context, const QStringList& args) {
       html = args[i] == QLatin1String("--html");
       file = args[++i];
       ++formats;
-    } else if (args[i].startsWith(QLatin1String("--"))) {
-      return usageError(QStringLiteral("export"));
-    } else if (feedId.isEmpty()) {
+    } else if (!args[i].startsWith(QLatin1String("--")) && feedId.isEmpty()) {
       feedId = args[i];
-    } else if (itemId.isEmpty()) {
+    } else if (!args[i].startsWith(QLatin1String("--")) && itemId.isEmpty()) {
       itemId = args[i];
     } else {
       return usageError(QStringLiteral("export"));

@@ -98,7 +98,7 @@ QString BuildEmailBody(const QString& templateText, const EmailBodyInput& input,
 QString DefaultEmailSubject(const QString& channelName, const QString& itemTitle) {
   // The item's own title says what the mail is about; the feed's name is
   // what is left when the item has none.
-  const QString title = itemTitle.simplified();
+  QString title = itemTitle.simplified();
   if (!title.isEmpty()) return title;
   return QStringLiteral("An Article from \"") + channelName + QLatin1Char('"');
 }

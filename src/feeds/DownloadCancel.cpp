@@ -21,7 +21,7 @@ DownloadResult DownloadCancel::fetchOnce(DownloadCancel* cancel, const DownloadO
   FeedDownloader downloader(manager);
   cancel->running_ = &downloader;
   downloader.start(options);
-  const DownloadResult result = downloader.waitForFinished();
+  DownloadResult result = downloader.waitForFinished();
   cancel->running_ = nullptr;
   return result;
 }

@@ -95,7 +95,7 @@ QString atomHtml(const pugi::xml_node& node) {
       (mode == QLatin1String("xml") && hasElement)) {
     return innerXml(node);
   }
-  const QString text = FeedXml::text(node);
+  QString text = FeedXml::text(node);
   if (type == QLatin1String("html") || type == QLatin1String("text/html") || mode == QLatin1String("escaped")) {
     return text;
   }

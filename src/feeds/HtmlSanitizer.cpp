@@ -24,7 +24,7 @@ class Arena {
   static void release(void*, void*) {}
 
  private:
-  static constexpr size_t kBlock = 256 * 1024;
+  static constexpr size_t kBlock = size_t(256) * 1024;
   void* take(size_t size) {
     size = (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
     if (size > kBlock / 4) {
@@ -497,15 +497,14 @@ void Writer::writeAttributes(const GumboElement& element, GumboTag tag) {
     const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
     const char* name = attribute->name;  // lower case from the parser
     const QString value = QString::fromUtf8(attribute->value);
-    if (std::strcmp(name, "title") == 0 || std::strcmp(name, "lang") == 0) {
+    if (std::strcmp(name, "title") == 0 || std::strcmp(name, "lang") == 0 ||
+        (tag == GUMBO_TAG_IMG && std::strcmp(name, "alt") == 0)) {
       put(name, value.left(512));
     } else if (tag == GUMBO_TAG_A && std::strcmp(name, "href") == 0) {
       const QString target = href(value);
       if (!target.isEmpty()) put(name, target);
     } else if (tag == GUMBO_TAG_A && std::strcmp(name, "name") == 0) {
       put(name, value.left(128));
-    } else if (tag == GUMBO_TAG_IMG && std::strcmp(name, "alt") == 0) {
-      put(name, value.left(512));
     } else if (tag == GUMBO_TAG_IMG && (std::strcmp(name, "width") == 0 || std::strcmp(name, "height") == 0)) {
       if (isSmallNumber(value, 4096)) put(name, value);
     } else if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) &&
@@ -518,7 +517,7 @@ void Writer::writeAttributes(const GumboElement& element, GumboTag tag) {
 }
 
 QString Writer::href(const QString& value) const {
-  const QString address = value.trimmed();
+  QString address = value.trimmed();
   if (address.startsWith(QLatin1Char('#'))) return address;
   QUrl url(address);
   if (!url.isValid()) return {};
@@ -531,7 +530,7 @@ QString Writer::href(const QString& value) const {
 }
 
 QString Writer::pictureSource(const QString& value) const {
-  const QString address = value.trimmed();
+  QString address = value.trimmed();
   if (address.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
     if (address.size() > limits_.maxDataUriChars) return {};
     const qsizetype comma = address.indexOf(QLatin1Char(','));

@@ -21,9 +21,9 @@ struct SanitizerLimits {
   // Tables inside tables: each level multiplies the renderer's work.
   int maxTableNesting = 4;
   int maxElements = 5000;
-  qsizetype maxTextChars = 256 * 1024;
+  qsizetype maxTextChars = qsizetype(256) * 1024;
   // A picture carried inline in its address (data:); larger ones are dropped.
-  qsizetype maxDataUriChars = 512 * 1024;
+  qsizetype maxDataUriChars = qsizetype(512) * 1024;
 };
 
 struct SanitizedHtml {

@@ -49,7 +49,7 @@ bool findStatus(const QByteArray& bytes, const QByteArray& id, int occurrence, q
     if (text.substr(from, status.size()) != status) return false;
     const size_t close = text.find('"', from + status.size());
     if (close == std::string_view::npos) return false;
-    at = static_cast<qsizetype>(from + status.size());
+    at = static_cast<qsizetype>(from) + static_cast<qsizetype>(status.size());
     length = static_cast<qsizetype>(close) - at;
     return true;
   }

@@ -131,7 +131,7 @@ Status mSettings::SaveEmailSettings(bool showMessage) {
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
-    const Status written = ini.WriteINI(kEmail, QString::fromLatin1(key), scrambled(value));
+    Status written = ini.WriteINI(kEmail, QString::fromLatin1(key), scrambled(value));
     // A settings file that could not be written must not be announced as saved.
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step, written.error());
@@ -142,14 +142,14 @@ Status mSettings::SaveEmailSettings(bool showMessage) {
   // login ends it, and coming back asks again.
   if (smtpSecurity != SmtpSecurity::None || smtpAuth == 0) plainLoginAllowed.clear();
   {
-    const Status written = ini.WriteINI(kEmail, QStringLiteral("sec"), smtpSecurityName(smtpSecurity));
+    Status written = ini.WriteINI(kEmail, QStringLiteral("sec"), smtpSecurityName(smtpSecurity));
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 1, written.error());
       return written;
     }
   }
   if (!plainLoginAllowed.isEmpty() || !readText(ini, kEmail, QStringLiteral("plainok"), {}).isEmpty()) {
-    const Status written = ini.WriteINI(kEmail, QStringLiteral("plainok"), plainLoginAllowed);
+    Status written = ini.WriteINI(kEmail, QStringLiteral("plainok"), plainLoginAllowed);
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 2, written.error());
       return written;
@@ -157,8 +157,8 @@ Status mSettings::SaveEmailSettings(bool showMessage) {
   }
   // Written only once the keyring was used, so a file that never saw one keeps its layout.
   if (inKeyring || keepKeyring || wasInKeyring) {
-    const Status written = ini.WriteINI(kEmail, QStringLiteral("pwk"),
-                                        inKeyring || keepKeyring ? QStringLiteral("1") : QStringLiteral("0"));
+    Status written = ini.WriteINI(kEmail, QStringLiteral("pwk"),
+                                  inKeyring || keepKeyring ? QStringLiteral("1") : QStringLiteral("0"));
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveEmailSettings"), step + 3, written.error());
       return written;
@@ -200,7 +200,7 @@ Status mSettings::SavePlainLoginConsent() {
   plainLoginAllowed = plainLoginFingerprint(smtpServer, smtpPort, smtpUser);
   mINI ini;
   ini.SetINIFile(configFile_, kBufferSize);
-  const Status written = ini.WriteINI(kEmail, QStringLiteral("plainok"), plainLoginAllowed);
+  Status written = ini.WriteINI(kEmail, QStringLiteral("plainok"), plainLoginAllowed);
   if (!written) reportRuntimeError(messages_, QStringLiteral("SavePlainLoginConsent"), 1, written.error());
   return written;
 }
@@ -215,7 +215,7 @@ Status mSettings::SaveAppSettings(bool showMessage) {
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
-    const Status written = ini.WriteINI(kApp, QString::fromLatin1(key), QString::number(value));
+    Status written = ini.WriteINI(kApp, QString::fromLatin1(key), QString::number(value));
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveAppSettings"), step, written.error());
       return written;
@@ -223,7 +223,7 @@ Status mSettings::SaveAppSettings(bool showMessage) {
   }
   // Written once the user has chosen, so an untouched file keeps its layout.
   if (popupNotifications != readInt16(ini, kApp, QStringLiteral("popup"), 0)) {
-    const Status written = ini.WriteINI(kApp, QStringLiteral("popup"), QString::number(popupNotifications));
+    Status written = ini.WriteINI(kApp, QStringLiteral("popup"), QString::number(popupNotifications));
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveAppSettings"), step + 1, written.error());
       return written;
@@ -261,7 +261,7 @@ Status mSettings::SaveProxySettings() {
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
-    const Status written = ini.WriteINI(kProxy, QString::fromLatin1(key), value);
+    Status written = ini.WriteINI(kProxy, QString::fromLatin1(key), value);
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveProxySettings"), step, written.error());
       return written;
@@ -417,7 +417,7 @@ Status mSettings::SaveRetentionSettings() {
   int step = 0;
   for (const auto& [key, value] : values) {
     ++step;
-    const Status written = ini.WriteINI(section, QString::fromLatin1(key), value);
+    Status written = ini.WriteINI(section, QString::fromLatin1(key), value);
     if (!written) {
       reportRuntimeError(messages_, QStringLiteral("SaveRetentionSettings"), step, written.error());
       return written;

@@ -91,10 +91,10 @@ QVariant PreviewBrowser::loadResource(int type, const QUrl& name) {
     pixel.fill(Qt::transparent);
     return pixel;
   }();
-  const QVariant refused = placeholder;
+  QVariant refused = placeholder;
   const QUrl url = name.isRelative() ? linkBase_.resolved(name) : name;
   if (url.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0) {
-    const QVariant picture = inlinePicture(name);
+    QVariant picture = inlinePicture(name);
     if (picture.isValid()) return picture;
     showAltText(name);
     return refused;
@@ -163,7 +163,7 @@ QImage PreviewBrowser::decodePicture(const QByteArray& bytes) {
   // costs nothing.
   const qint64 pixels = qint64(shown.width()) * shown.height();
   if (pixelsUsed_ + pixels > kPagePixelBudget) return {};
-  const QImage image = reader.read();
+  QImage image = reader.read();
   if (image.isNull()) return {};
   pixelsUsed_ += qint64(image.width()) * image.height();
   return image;

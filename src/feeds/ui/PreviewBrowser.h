@@ -32,7 +32,7 @@ class PreviewBrowser : public QTextBrowser {
   static constexpr int kMaxImagesPerPage = 48;
   static constexpr int kImageTimeoutMs = 15000;
   // An inline (data:) picture's address, at most.
-  static constexpr qsizetype kMaxInlineImageChars = 512 * 1024;
+  static constexpr qsizetype kMaxInlineImageChars = qsizetype(512) * 1024;
   // Pixels a picture may have before it is scaled to the page, and the
   // pixels all pictures of a page may keep once scaled.
   static constexpr qint64 kMaxSourcePixels = qint64(16) * 1000 * 1000;
