@@ -8,6 +8,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
 #include <QBuffer>
@@ -63,22 +64,7 @@ QByteArray png(int width, int height) {
   return bytes;
 }
 
-class FakeHost : public ViewerHost {
- public:
-  void refreshTabs() override {}
-  void enableSendByEmail() override {}
-  void popupItemMenu(const QPoint&) override {}
-  void showEmailSettings() override {}
-  void sendItemByEmail(const QString&, const QString&, const QString&, const QString&) override {}
-  bool openUrl(const QString& url) override {
-    opened.append(url);
-    return true;
-  }
-  QNetworkAccessManager* network() override { return &manager; }
-
-  QNetworkAccessManager manager;
-  QStringList opened;
-};
+using FakeHost = tidewell::test::FakeViewerHost;
 
 // One viewer on a feed served by a local server; open(i) shows row i.
 struct Viewer {
