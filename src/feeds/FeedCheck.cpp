@@ -3,14 +3,11 @@
 #include "core/Utilities.h"
 #include "feeds/FeedFetch.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 namespace tidewell {
 
 namespace {
-
-bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
 CheckOutcome outcomeOfFault(StoreFault fault) {
   switch (fault) {
@@ -32,7 +29,7 @@ DownloadOptions CheckDownloadOptions(const FeedCheckRequest& request) {
   // A store without a latest id has lost its items' history: fetch it whole.
   const ItemStore store(request.storePath);
   const CacheValidators validators = store.ReadCacheValidators();
-  if ((!validators.etag.isEmpty() || !validators.lastModified.isEmpty()) && !isBlank(store.ReadLatestId())) {
+  if ((!validators.etag.isEmpty() || !validators.lastModified.isEmpty()) && !util::IsBlank(store.ReadLatestId())) {
     options.ifNoneMatch = validators.etag;
     options.ifModifiedSince = validators.lastModified;
   }
@@ -136,20 +133,6 @@ void FeedCheck::onDownloaded(const DownloadResult& result) {
 void FeedCheck::finish(FeedCheckResult result) {
   running_ = false;
   emit finished(result);
-}
-
-FeedCheckResult FeedCheck::run(const FeedCheckRequest& request, QNetworkAccessManager* manager,
-                               std::function<bool()> isConnected) {
-  FeedCheck check(manager, std::move(isConnected));
-  FeedCheckResult outcome;
-  QEventLoop loop;
-  connect(&check, &FeedCheck::finished, &loop, [&](const FeedCheckResult& result) {
-    outcome = result;
-    loop.quit();
-  });
-  check.start(request);
-  loop.exec();
-  return outcome;
 }
 
 }  // namespace tidewell

@@ -63,6 +63,11 @@ struct FeedCheckResult {
   QUrl base;
 
   bool stored() const { return outcome == CheckOutcome::NewItems; }
+  // An answer arrived and went on to the parser (whatever it made of it).
+  bool answered() const {
+    return outcome != CheckOutcome::NotConnected && outcome != CheckOutcome::Timeout &&
+           outcome != CheckOutcome::DownloadFailed && outcome != CheckOutcome::Aborted;
+  }
   // The parser's verdict is known (an answer arrived and was read).
   bool parsed() const {
     return outcome == CheckOutcome::NewItems || outcome == CheckOutcome::NoNewItems ||
@@ -95,11 +100,6 @@ class FeedCheck : public QObject {
   bool start(const FeedCheckRequest& request);
   void abort();
   bool isRunning() const { return running_; }
-
-  // For callers without an event loop of their own (the command line):
-  // runs one check to the end in a local loop.
-  static FeedCheckResult run(const FeedCheckRequest& request, QNetworkAccessManager* manager = nullptr,
-                             std::function<bool()> isConnected = {});
 
  signals:
   // An answer arrived and goes on to the parser.

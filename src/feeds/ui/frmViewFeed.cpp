@@ -245,9 +245,7 @@ void frmViewFeed::onChecked(const FeedCheckResult& result) {
   stillExecuting_ = false;
   // A download that was cancelled or already reported has had its one
   // message, and what an earlier check left stays as it was.
-  if (!result.download.completed() && result.download.error != DownloadError::Network) {
-    return endLoad(plainCaption());
-  }
+  if (!result.answered()) return endLoad(plainCaption());
   feedData_ = result.download.body;
   feedCharset_ = result.download.charset;
   feedBase_ = result.base;
