@@ -214,6 +214,7 @@ int ItemIndex::sync(const QStringList& feedIds) {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QHash<QString, std::pair<qint64, qint64>> recorded;
     QSqlQuery q(db);
+    q.setForwardOnly(true);
     bool ok = q.exec(QStringLiteral("SELECT id, size, mtime FROM feeds")) || noteError(q.lastError());
     while (ok && q.next()) recorded.insert(q.value(0).toString(), {q.value(1).toLongLong(), q.value(2).toLongLong()});
     if (ok && q.lastError().isValid()) ok = noteError(q.lastError());
@@ -402,6 +403,7 @@ QHash<QString, FeedCounts> ItemIndex::allCounts() {
   QHash<QString, FeedCounts> all;
   if (!ensureOpen()) return all;
   QSqlQuery q(QSqlDatabase::database(connection_, false));
+  q.setForwardOnly(true);
   if (!q.exec(QStringLiteral("SELECT id, unread, total, starred FROM feeds"))) return all;
   while (q.next()) all.insert(q.value(0).toString(), {q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt()});
   return all;
@@ -424,6 +426,8 @@ std::vector<ItemHit> ItemIndex::search(const ItemSearch& query) {
   std::optional<QSqlQuery> q;
   auto run = [&]() {
     q.emplace(QSqlDatabase::database(connection_, false));
+    // Read once, front to back: without this Qt keeps every row for seeking back.
+    q->setForwardOnly(true);
     q->prepare(sql);
     if (!match.isEmpty()) q->bindValue(QStringLiteral(":match"), match);
     if (!query.feedId.isEmpty()) q->bindValue(QStringLiteral(":feed"), query.feedId);
