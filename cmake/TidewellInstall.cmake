@@ -3,6 +3,7 @@
 # (launcher, icons, AppStream metainfo) where the desktop finds them.
 
 install(TARGETS tidewell tidewell-cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS tidewell-cli-full RUNTIME DESTINATION "${TIDEWELL_INSTALL_LIBEXECDIR}")
 
 file(GLOB tidewell_shipped_data CONFIGURE_DEPENDS LIST_DIRECTORIES false "${PROJECT_SOURCE_DIR}/data/*")
 list(FILTER tidewell_shipped_data EXCLUDE REGEX "/CMakeLists\\.txt$")

@@ -11,6 +11,8 @@ struct AppContext;
 
 namespace cli {
 
+struct ReadingData;
+
 // Exit codes every command keeps.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // refused or failed operation
@@ -24,10 +26,15 @@ struct CliCommand {
   QString usage;    // "add-category NAME"
   QString summary;  // one line for --help
   int (*run)(AppContext& context, const QStringList& args);
+  // Set instead of run for the commands that need only the stores and the
+  // index (see ReadingCommands.h).
+  int (*runReading)(ReadingData& data, const QStringList& args) = nullptr;
 };
 
 // Every command, in the order --help lists them.
 const std::vector<CliCommand>& commandTable();
+// Runs a command of the table with the program's state.
+int runCommand(const CliCommand& command, AppContext& context, const QStringList& args);
 
 // Output helpers shared by the commands.
 void printOut(const QString& line);          // line + "\n" on stdout, UTF-8

@@ -19,11 +19,4 @@ int usageError(const CliCommand& command) {
   return kExitUsage;
 }
 
-int usageError(const QString& commandName) {
-  for (const auto& command : commandTable()) {
-    if (command.name == commandName) return usageError(command);
-  }
-  return kExitUsage;
-}
-
 }  // namespace tidewell::cli

@@ -1,3 +1,4 @@
+#include "app/AppContext.h"
 #include "cli/CliCommand.h"
 #include "cli/ConfigCommands.h"
 #include "cli/DiscoverCommands.h"
@@ -95,18 +96,29 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Apply the retention limits now to every feed (or the given ones); prints how many items each "
                       "lost as JSON lines."),
        runPrune},
-      {QStringLiteral("unread"), QStringLiteral("unread [--json]"),
-       QStringLiteral("Show the unread and total items per feed, per category and in all."), runUnread},
-      {QStringLiteral("mark-read"), QStringLiteral("mark-read (FEED_ID | --category NAME | --all)"),
-       QStringLiteral("Mark every item of a feed, of a category's feeds or of all feeds as read."), runMarkRead},
-      {QStringLiteral("star"), QStringLiteral("star [--off] FEED_ID ITEM_ID"),
-       QStringLiteral("Star an item (--off: unstar it)."), runStar},
-      {QStringLiteral("search"), QStringLiteral("search [--feed FEED_ID] [--starred] [--limit N] WORD..."),
-       QStringLiteral("Find stored items whose title or text holds every word (case and accents ignored); JSON "
-                      "lines, newest first. With --starred alone, every starred item."),
-       runSearch},
   };
-  return table;
+  static const std::vector<CliCommand> all = [] {
+    std::vector<CliCommand> commands = table;
+    const std::vector<CliCommand>& reading = readingCommands();
+    commands.insert(commands.end(), reading.begin(), reading.end());
+    return commands;
+  }();
+  return all;
+}
+
+int runCommand(const CliCommand& command, AppContext& context, const QStringList& args) {
+  if (command.run) return command.run(context, args);
+  ReadingData data{context.paths, context.messages, context.itemIndex};
+  return command.runReading(data, args);
+}
+
+// Kept beside the table: the quick reading program links the output helpers
+// without it.
+int usageError(const QString& commandName) {
+  for (const auto& command : commandTable()) {
+    if (command.name == commandName) return usageError(command);
+  }
+  return kExitUsage;
 }
 
 }  // namespace tidewell::cli

@@ -1,7 +1,8 @@
 #include "cli/ReadingCommands.h"
 
-#include "app/AppContext.h"
-#include "cli/CliCommand.h"
+#include "cli/JsonLine.h"
+#include "core/AppPaths.h"
+#include "core/UserMessages.h"
 #include "feeddb/CategoryTree.h"
 #include "feeddb/mCategories.h"
 #include "feeds/FeedReading.h"
@@ -17,37 +18,38 @@ namespace tidewell::cli {
 
 namespace {
 
+int usage(const char* name) {
+  for (const CliCommand& command : readingCommands()) {
+    if (command.name == QLatin1String(name)) return usageError(command);
+  }
+  return kExitUsage;
+}
+
 void failWith(const QString& command, const QString& reason) {
   printErr(QStringLiteral("tidewell-cli: ") + command + QStringLiteral(": ") + reason);
 }
 
 // The tree of feeds.fdb with the index brought in line with its stores.
-bool loadTree(AppContext& context, CategoryTree& tree) {
-  if (!mCategories(context.paths, context.messages).LoadCategories(tree)) return false;
-  if (context.itemIndex.open() == ItemIndex::OpenState::Replaced) {
+bool loadTree(ReadingData& data, CategoryTree& tree) {
+  if (!mCategories(data.paths, data.messages).LoadCategories(tree)) return false;
+  if (data.itemIndex.open() == ItemIndex::OpenState::Replaced) {
     printErr(QStringLiteral("tidewell-cli: the item index was damaged and is built again from the item stores"));
   }
-  context.itemIndex.sync(FeedReading::FeedIds(tree));
+  data.itemIndex.sync(FeedReading::FeedIds(tree));
   return true;
-}
-
-QByteArray jsonValue(const QString& text) {
-  // A one-element array is the shortest way to Qt's JSON string escaping.
-  const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-  return array.mid(1, array.size() - 2);
 }
 
 }  // namespace
 
-int runUnread(AppContext& context, const QStringList& args) {
+int runUnread(ReadingData& data, const QStringList& args) {
   bool json = false;
   for (const QString& arg : args) {
-    if (arg != QLatin1String("--json")) return usageError(QStringLiteral("unread"));
+    if (arg != QLatin1String("--json")) return usage("unread");
     json = true;
   }
   CategoryTree tree;
-  if (!loadTree(context, tree)) return kExitFailed;
-  const QHash<QString, FeedCounts> counts = context.itemIndex.allCounts();
+  if (!loadTree(data, tree)) return kExitFailed;
+  const QHash<QString, FeedCounts> counts = data.itemIndex.allCounts();
 
   FeedCounts all;
   QJsonArray feeds;
@@ -87,7 +89,7 @@ int runUnread(AppContext& context, const QStringList& args) {
   return kExitOk;
 }
 
-int runMarkRead(AppContext& context, const QStringList& args) {
+int runMarkRead(ReadingData& data, const QStringList& args) {
   QString feedId;
   QString category;
   bool all = false;
@@ -100,13 +102,13 @@ int runMarkRead(AppContext& context, const QStringList& args) {
     } else if (!args[i].startsWith(QLatin1String("--")) && feedId.isEmpty()) {
       feedId = args[i];
     } else {
-      return usageError(QStringLiteral("mark-read"));
+      return usage("mark-read");
     }
     ++given;
   }
-  if (given != 1) return usageError(QStringLiteral("mark-read"));
+  if (given != 1) return usage("mark-read");
   CategoryTree tree;
-  if (!loadTree(context, tree)) return kExitFailed;
+  if (!loadTree(data, tree)) return kExitFailed;
   QStringList ids;
   if (all) {
     ids = FeedReading::FeedIds(tree);
@@ -126,7 +128,7 @@ int runMarkRead(AppContext& context, const QStringList& args) {
     }
     ids = {feedId};
   }
-  const int changed = FeedReading(context.paths, context.itemIndex, context.messages).MarkAllRead(ids);
+  const int changed = FeedReading(data.paths, data.itemIndex, data.messages).MarkAllRead(ids);
   if (changed < 0) {
     failWith(QStringLiteral("mark-read"), QStringLiteral("an item store could not be written"));
     return kExitFailed;
@@ -135,33 +137,33 @@ int runMarkRead(AppContext& context, const QStringList& args) {
   return kExitOk;
 }
 
-int runStar(AppContext& context, const QStringList& args) {
+int runStar(ReadingData& data, const QStringList& args) {
   bool off = false;
   QStringList rest;
   for (const QString& arg : args) {
     if (arg == QLatin1String("--off")) {
       off = true;
     } else if (arg.startsWith(QLatin1String("--"))) {
-      return usageError(QStringLiteral("star"));
+      return usage("star");
     } else {
       rest << arg;
     }
   }
-  if (rest.size() != 2) return usageError(QStringLiteral("star"));
+  if (rest.size() != 2) return usage("star");
   CategoryTree tree;
-  if (!loadTree(context, tree)) return kExitFailed;
+  if (!loadTree(data, tree)) return kExitFailed;
   if (!FeedReading::FeedIds(tree).contains(rest[0])) {
     failWith(QStringLiteral("star"), QStringLiteral("no feed with id ") + rest[0]);
     return kExitFailed;
   }
-  if (!FeedReading(context.paths, context.itemIndex, context.messages).SetStarred(rest[0], {rest[1], 0}, !off)) {
+  if (!FeedReading(data.paths, data.itemIndex, data.messages).SetStarred(rest[0], {rest[1], 0}, !off)) {
     failWith(QStringLiteral("star"), QStringLiteral("no item with id ") + rest[1]);
     return kExitFailed;
   }
   return kExitOk;
 }
 
-int runSearch(AppContext& context, const QStringList& args) {
+int runSearch(ReadingData& data, const QStringList& args) {
   ItemSearch query;
   for (qsizetype i = 0; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--feed") && i + 1 < args.size()) {
@@ -171,24 +173,40 @@ int runSearch(AppContext& context, const QStringList& args) {
     } else if (args[i] == QLatin1String("--limit") && i + 1 < args.size()) {
       bool ok = false;
       query.limit = args[++i].toInt(&ok);
-      if (!ok || query.limit < 0) return usageError(QStringLiteral("search"));
+      if (!ok || query.limit < 0) return usage("search");
     } else if (args[i].startsWith(QLatin1String("--"))) {
-      return usageError(QStringLiteral("search"));
+      return usage("search");
     } else {
       query.words << args[i];
     }
   }
   // Without words only the starred list makes sense.
-  if (query.words.isEmpty() && !query.starredOnly) return usageError(QStringLiteral("search"));
+  if (query.words.isEmpty() && !query.starredOnly) return usage("search");
   CategoryTree tree;
-  if (!loadTree(context, tree)) return kExitFailed;
+  if (!loadTree(data, tree)) return kExitFailed;
   QByteArray out;
-  for (const ItemHit& hit : context.itemIndex.search(query)) {
-    out += "{\"feed\":" + jsonValue(hit.feedId) + ",\"id\":" + jsonValue(hit.itemId) +
-           ",\"title\":" + jsonValue(hit.title) + ",\"datekey\":" + jsonValue(hit.dateKey) + "}\n";
+  for (const ItemHit& hit : data.itemIndex.search(query)) {
+    appendJsonLine(out, {{"feed", hit.feedId}, {"id", hit.itemId}, {"title", hit.title}, {"datekey", hit.dateKey}});
   }
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   return kExitOk;
+}
+
+const std::vector<CliCommand>& readingCommands() {
+  static const std::vector<CliCommand> table = {
+      {QStringLiteral("unread"), QStringLiteral("unread [--json]"),
+       QStringLiteral("Show the unread and total items per feed, per category and in all."), nullptr, runUnread},
+      {QStringLiteral("mark-read"), QStringLiteral("mark-read (FEED_ID | --category NAME | --all)"),
+       QStringLiteral("Mark every item of a feed, of a category's feeds or of all feeds as read."), nullptr,
+       runMarkRead},
+      {QStringLiteral("star"), QStringLiteral("star [--off] FEED_ID ITEM_ID"),
+       QStringLiteral("Star an item (--off: unstar it)."), nullptr, runStar},
+      {QStringLiteral("search"), QStringLiteral("search [--feed FEED_ID] [--starred] [--limit N] WORD..."),
+       QStringLiteral("Find stored items whose title or text holds every word (case and accents ignored); JSON "
+                      "lines, newest first. With --starred alone, every starred item."),
+       nullptr, runSearch},
+  };
+  return table;
 }
 
 }  // namespace tidewell::cli

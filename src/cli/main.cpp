@@ -59,13 +59,14 @@ int main(int argc, char* argv[]) {
   const QString name = args.takeFirst();
   for (const auto& command : cli::commandTable()) {
     if (command.name != name) continue;
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    // Started by the front (tidewell-cli), this program stands in for it.
+    const QString programFolder = qEnvironmentVariable("TIDEWELL_CLI_FOLDER", QCoreApplication::applicationDirPath());
     AppPaths paths = home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths::forFolder(home, programFolder);
     StderrMessages messages;
     AppContext context(std::move(paths), UserStore(qEnvironmentVariable("TIDEWELL_SETTINGS_DIR")), messages);
     context.settings.LoadProxySettings();
     NetworkProxy::apply(context.settings.proxy);
-    return command.run(context, args);
+    return cli::runCommand(command, context, args);
   }
   cli::printErr(QStringLiteral("tidewell-cli: unknown command ") + name +
                 QStringLiteral(" (--help lists the commands)"));

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QNetworkInformation>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -150,15 +149,6 @@ QString ReadTextFile(const QString& path, UserMessages* messages) {
 QString DecodeLegacyText(const QByteArray& bytes) { return decodeUtf8OrLegacy(bytes, false); }
 
 void ClearUrlCache(const QString&) {}
-
-bool IsConnected() {
-  if (QNetworkInformation::instance() == nullptr && !QNetworkInformation::loadDefaultBackend()) return true;
-  const QNetworkInformation* info = QNetworkInformation::instance();
-  if (info == nullptr) return true;
-  // Only a definite "no network at all" counts: a local-only answer still
-  // lets a feed on this machine or the local network be fetched.
-  return info->reachability() != QNetworkInformation::Reachability::Disconnected;
-}
 
 QString NewFeedID() {
   const QUuid uuid = QUuid::createUuid();

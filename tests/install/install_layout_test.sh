@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DESTDIR="$scratch/root" cmake --install "$build" --prefix /usr >/dev/null
 usr="$scratch/root/usr"
 
-for f in bin/tidewell bin/tidewell-cli; do [ -x "$usr/$f" ] || fail "$f not installed"; done
+for f in bin/tidewell bin/tidewell-cli libexec/tidewell/tidewell-cli-full; do [ -x "$usr/$f" ] || fail "$f not installed"; done
 for f in default.fdb view.tpl email.tpl notify.wav Localization.txt Help.html; do
   [ -f "$usr/share/tidewell/$f" ] || fail "share/tidewell/$f not installed"
 done
@@ -39,6 +39,9 @@ mkdir -p "$HOME"
 "$usr/bin/tidewell-cli" --version | grep -q "^tidewell-cli " || fail "installed tidewell-cli does not run"
 "$usr/bin/tidewell-cli" add-category "Installed" >/dev/null || fail "add-category"
 "$usr/bin/tidewell-cli" list --json | grep -q '"Installed"' || fail "the category did not come back"
+# unread is answered by the front itself, the commands above by the full
+# program it starts: both must find the same folder.
+"$usr/bin/tidewell-cli" unread --json | grep -q '"name":"Installed"' || fail "the front reads another folder"
 [ -f "$XDG_DATA_HOME/Tidewell/feeds.fdb" ] || fail "feeds.fdb not in the per-user data folder"
 [ ! -e "$usr/bin/feeds.fdb" ] || fail "the installed program wrote beside itself"
 echo "installed layout ok"
