@@ -10,6 +10,7 @@
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/ViewerReading.h"
 #include "feeds/ui/frmViewFeed.h"
+#include "scheduler/mScheduler.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
@@ -358,6 +359,83 @@ class ReadingWindowsTest : public QObject {
     QCOMPARE(ids, (QStringList{kGazette, kTide}));
     QCOMPARE(again.viewers().first()->sortColumn(), int(frmViewFeed::ColTitle));
     QCOMPARE(again.viewers().first()->sortOrder(), Qt::AscendingOrder);
+  }
+
+  // Enter opens the selected feed; Delete asks the feed's or the category's
+  // own question, and No keeps everything.
+  void treeKeysOpenAndDelete() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/gadgets.xml"),
+                 {.body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>G</title>"
+                          "<item><title>Phone</title><link>http://example.org/phone</link>"
+                          "<pubDate>Mon, 02 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item>"
+                          "</channel></rss>"});
+    Harness h(server.url(QStringLiteral("/gadgets.xml")).toString());
+    CategoryTreeWidget* tree = h.tree();
+    tree->setFocus();
+    tree->setCurrentItem(tree->findKey(kGadget));
+    QTest::keyClick(tree, Qt::Key_Return);
+    QVERIFY(h.window->activeViewer() && h.window->activeViewer()->FeedID() == kGadget);
+    frmViewFeed* viewer = h.window->activeViewer();
+    QTRY_VERIFY(!viewer->isLoading() && viewer->lstItems()->topLevelItemCount() == 1);
+
+    tree->setFocus();
+    tree->setCurrentItem(tree->findKey(kTide));
+    h.messages.answerYesNo(false);
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(h.messages.last().kind, ScriptedMessages::Kind::YesNo);
+    QVERIFY(h.messages.last().text.contains(QStringLiteral("Tide Talk")));
+    QVERIFY(tree->findKey(kTide));
+    h.messages.answerYesNo(true);
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QVERIFY(!tree->findKey(kTide));
+    QVERIFY(!h.home.read(QStringLiteral("feeds.fdb")).contains(kTide.toUtf8()));
+    QVERIFY(!QFile::exists(h.home.paths().itemStore(kTide)));
+    QTRY_COMPARE(h.shown(QStringLiteral("main")), QStringLiteral("Subscribed Feeds (4)"));
+
+    // A category: its own question, naming it.
+    tree->setCurrentItem(h.category(QStringLiteral("Tech")));
+    h.messages.answerYesNo(false);
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(h.messages.last().kind, ScriptedMessages::Kind::YesNo);
+    QVERIFY(h.messages.last().title.contains(QStringLiteral("Tech")));
+    QVERIFY(h.category(QStringLiteral("Tech")));
+    // The root is never deleted.
+    const std::size_t asked = h.messages.entries().size();
+    tree->setCurrentItem(tree->rootItem());
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(h.messages.entries().size(), asked);
+  }
+
+  // Stop Updating ends an Update All before its next feed: the feeds after
+  // it keep what they had, and the menus come back as before the run.
+  void stopUpdatingEndsTheRunBeforeTheNextFeed() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/gadgets.xml"),
+                 {.body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>G</title>"
+                          "<item><title>Phone</title><link>http://example.org/phone</link>"
+                          "<pubDate>Mon, 02 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item>"
+                          "</channel></rss>"});
+    Harness h(server.url(QStringLiteral("/gadgets.xml")).toString());
+    h.window->scheduler().setConnectivityTest([] { return true; });
+    ReadingController* reading = h.window->reading();
+    QStringList started;
+    connect(&h.window->scheduler(), &mScheduler::feedStarted, this, [&](int, int, const QString& caption) {
+      started << caption;
+      if (started.size() == 1) reading->menus().mnuFeedsStopUpdate->trigger();
+    });
+    QVERIFY(!reading->menus().mnuFeedsStopUpdate->isEnabled());
+    reading->updateAll();
+    QVERIFY(reading->updating());
+    QVERIFY(reading->menus().mnuFeedsStopUpdate->isEnabled());
+    QVERIFY(!h.window->menus().mnuToolsExecuteSchedule->isEnabled());
+    QTRY_VERIFY(!reading->updating());
+    // Coastal Gazette comes first in the tree; Gadget Weekly, last, was never stored.
+    QCOMPARE(started, QStringList{QStringLiteral("Coastal Gazette")});
+    QCOMPARE(h.shown(kGadget), QStringLiteral("Gadget Weekly"));
+    QVERIFY(!QFile::exists(h.home.paths().itemStore(kGadget)));
+    QVERIFY(!reading->menus().mnuFeedsStopUpdate->isEnabled());
+    QVERIFY(h.window->menus().mnuToolsExecuteSchedule->isEnabled());
   }
 };
 
