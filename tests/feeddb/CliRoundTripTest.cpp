@@ -1,5 +1,6 @@
 #include "FeedDbFixture.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,11 +50,34 @@ class CliRoundTrip : public FeedDbFixture {
 const QString kVerge = QStringLiteral("796A7FE4-E719-4830-814F-EBFCC521DFF1");
 const QString kBbc = QStringLiteral("330B0EE3-1D99-4938-ACCE-30808E2C6945");
 
-TEST_F(CliRoundTrip, CategoriesFromAnEmptyHome) {
+// A new folder starts with the shipped feeds whichever program comes first,
+// and a database that exists, even an empty one, is never replaced.
+TEST_F(CliRoundTrip, ANewFolderStartsWithTheShippedFeeds) {
+  QFile shipped(TempHome::binDir() + QStringLiteral("/default.fdb"));
+  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+  const QByteArray defaults = shipped.readAll();
+  for (const char* command : {"list", "unread"}) {  // the full program and the front
+    SCOPED_TRACE(command);
+    TempHome fresh;
+    QProcess process;
+    process.start(TempHome::binDir() + QStringLiteral("/tidewell-cli"),
+                  {QStringLiteral("--home"), fresh.path(), QString::fromLatin1(command)});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(fresh.read(QStringLiteral("feeds.fdb")), defaults);
+    EXPECT_TRUE(QFileInfo(fresh.file(QStringLiteral("feeds.fdb"))).isWritable());
+    EXPECT_TRUE(QFileInfo(fresh.file(QStringLiteral("Data"))).isDir());
+  }
+  useBytes("<categories/>");
+  EXPECT_EQ(cli({"list"}).out, "Subscribed Feeds\n");
+  EXPECT_EQ(dbText(), "<categories/>");
+}
+
+TEST_F(CliRoundTrip, CategoriesFromAnEmptyDatabase) {
+  useBytes("<categories/>");
   CliRun run = cli({"list"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "Subscribed Feeds\n");
-  EXPECT_EQ(dbText().trimmed(), "<categories/>");
 
   EXPECT_EQ(cli({"add-category", "Tech"}).exitCode, 0);
   EXPECT_EQ(cli({"add-category", "Arts & Crafts"}).exitCode, 0);

@@ -187,6 +187,7 @@ TEST(FeedCli, AddFeedValidatesAndItemsLists) {
 // retention: chosen, shown and applied.
 TEST(FeedCli, Rss10FeedIsCheckedAndPrunedByItsRetention) {
   TempHome home;
+  home.write(QStringLiteral("feeds.fdb"), "<categories/>");  // no shipped feeds
   TestHttpServer server;
   server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
   const QStringList base = {QStringLiteral("--home"), home.path()};
@@ -253,6 +254,7 @@ TEST(FeedCli, Rss10FeedIsCheckedAndPrunedByItsRetention) {
 // handed back to the setting.
 TEST(FeedCli, PicturesChoicePerFeed) {
   TempHome home;
+  home.write(QStringLiteral("feeds.fdb"), "<categories/>");  // no shipped feeds
   TestHttpServer server;
   server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
   const QStringList base = {QStringLiteral("--home"), home.path()};

@@ -10,6 +10,7 @@
 #include "app/ui/SystemTray.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmConfirmClose.h"
+#include "core/AppFolderSetup.h"
 #include "core/Utilities.h"
 #include "core/ui/DesktopServices.h"
 #include "email/ui/SendItemByEmail.h"
@@ -197,11 +198,9 @@ void frmMain::connectCommands() {
 
 void frmMain::Form_Load() {
   setWindowTitle(context_.identity.programName);
-  const AppPaths& paths = context_.paths;
-  QDir().mkpath(paths.dataFolder());
-  if (!QFile::exists(paths.feedsDb())) QFile::copy(paths.defaultFdb(), paths.feedsDb());
-  // A copy of a read-only shipped file stays read-only; the database is written to.
-  QFile(paths.feedsDb()).setPermissions(QFile(paths.feedsDb()).permissions() | QFileDevice::WriteOwner);
+  // A folder that cannot be prepared shows its own messages when the tree
+  // loads: there is nothing more to tell here.
+  (void)PrepareAppFolder(context_.paths);
 
   ucFormDock_ = new frmOptionBar(context_, *this, this);
   addDockWidget(Qt::LeftDockWidgetArea, ucFormDock_);

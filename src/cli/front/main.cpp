@@ -7,6 +7,7 @@
 
 #include "TidewellConfig.h"
 #include "cli/ReadingCommands.h"
+#include "core/AppFolderSetup.h"
 #include "core/AppPaths.h"
 #include "core/StderrMessages.h"
 #include "feeds/ItemIndex.h"
@@ -89,6 +90,10 @@ int main(int argc, char* argv[]) {
     if (command.name != name) continue;
     const QString programFolder = QCoreApplication::applicationDirPath();
     AppPaths paths = home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths::forFolder(home, programFolder);
+    if (const Status ready = PrepareAppFolder(paths); !ready) {
+      cli::printErr(QStringLiteral("tidewell-cli: ") + ready.error().description);
+      return cli::kExitFailed;
+    }
     StderrMessages messages;
     ItemIndex index(paths);
     cli::ReadingData data{paths, messages, index};
