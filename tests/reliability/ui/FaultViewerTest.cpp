@@ -5,17 +5,16 @@
 
 #include "app/AppContext.h"
 #include "feeds/ItemStore.h"
-#include "feeds/ui/ViewerHost.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
 #include <QDir>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -38,18 +37,6 @@ const QByteArray kFeed =
     "<description>second</description></item>"
     "<item><title>a</title><link>http://example.invalid/a</link><pubDate>Thu, 03 Dec 2026 10:00:00 GMT</pubDate>"
     "<description>first</description></item></channel></rss>";
-
-class QuietHost : public ViewerHost {
- public:
-  void refreshTabs() override {}
-  void enableSendByEmail() override {}
-  void popupItemMenu(const QPoint&) override {}
-  void showEmailSettings() override {}
-  void sendItemByEmail(const QString&, const QString&, const QString&, const QString&) override {}
-  bool openUrl(const QString&) override { return true; }
-  QNetworkAccessManager* network() override { return &manager; }
-  QNetworkAccessManager manager;
-};
 
 QByteArray readAll(const QString& path) {
   QFile file(path);
@@ -93,7 +80,7 @@ class FaultViewerTest : public QObject {
     AppFixture fixture;
     ScriptedMessages& messages = fixture.messages;
     AppContext& context = fixture.context;
-    QuietHost host;
+    test::FakeViewerHost host;
     QDir().mkpath(context.paths.dataFolder());
     const QString storePath = context.paths.itemStore(kFeedId);
     TestHttpServer server;
