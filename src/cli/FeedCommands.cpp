@@ -74,6 +74,7 @@ int runParse(AppContext&, const QStringList& args) {
       format == FeedFormat::Atom ? ParseAtomItems(bytes, {}, base) : ParseRssItems(bytes, {}, base);
   if (!result.ok()) {
     printErr(ParseFailureText(format, result.failure));
+    if (!result.detail.isEmpty()) printErr(QStringLiteral("tidewell-cli: parse: ") + result.detail);
     return kExitFailed;
   }
   QByteArray out;

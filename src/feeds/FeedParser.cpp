@@ -35,11 +35,13 @@ bool isBlank(const QByteArray& data) {
 
 // Blank data, then well-formedness, then the root element; items empty on failure.
 ParseFailure loadRoot(pugi::xml_document& document, QByteArray& buffer, const QByteArray& data, const QString& charset,
-                      FeedFormat format, pugi::xml_node& root) {
+                      FeedFormat format, pugi::xml_node& root, QString& detail) {
   if (isBlank(data)) return ParseFailure::EmptyData;
-  if (!FeedXml::load(document, buffer, data, charset)) {
+  if (const FeedXml::Load load = FeedXml::load(document, buffer, data, charset); !load) {
     // A body that decodes to nothing but blanks (a UTF-16 byte-order mark alone) is empty, not malformed.
-    return isBlank(buffer) ? ParseFailure::EmptyData : ParseFailure::InvalidXml;
+    if (isBlank(buffer)) return ParseFailure::EmptyData;
+    detail = load.where();
+    return ParseFailure::InvalidXml;
   }
   if (format == FeedFormat::Atom) {
     root = FeedXml::findFirst(document, "feed");
@@ -140,7 +142,7 @@ ParseResult ParseRssItems(const QByteArray& data, const QString& charset, const 
   pugi::xml_document document;
   QByteArray buffer;
   pugi::xml_node channel;
-  result.failure = loadRoot(document, buffer, data, charset, FeedFormat::Rss, channel);
+  result.failure = loadRoot(document, buffer, data, charset, FeedFormat::Rss, channel, result.detail);
   if (!result.ok()) return result;
   const QUrl documentBase = effectiveBase(channel, FeedFormat::Rss, base);
   const clsMD5 md5;
@@ -198,7 +200,7 @@ ParseResult ParseAtomItems(const QByteArray& data, const QString& charset, const
   pugi::xml_document document;
   QByteArray buffer;
   pugi::xml_node feed;
-  result.failure = loadRoot(document, buffer, data, charset, FeedFormat::Atom, feed);
+  result.failure = loadRoot(document, buffer, data, charset, FeedFormat::Atom, feed, result.detail);
   if (!result.ok()) return result;
   const QUrl documentBase = effectiveBase(feed, FeedFormat::Atom, base);
   const clsMD5 md5;

@@ -23,6 +23,9 @@ enum class ParseFailure {
 struct ParseResult {
   FeedItems items;  // document order; empty after a failure
   ParseFailure failure = ParseFailure::None;
+  // For InvalidXml: where the document stopped being XML ("Start-end tags
+  // mismatch at byte 1234"), for the user to find it; "" otherwise.
+  QString detail;
 
   bool ok() const { return failure == ParseFailure::None; }
   // The item count, or -1 after a failure.

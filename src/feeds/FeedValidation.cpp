@@ -52,7 +52,7 @@ FeedDetection detectIn(const pugi::xml_document& document) {
 // Why an answer is no feed: a malformed address, a refused connection, an
 // error status and a web page all failed alike, and the user could not tell
 // which to mend.
-QString InvalidFeedReason(const QUrl& url, const DownloadResult& result) {
+QString InvalidFeedReason(const QUrl& url, const DownloadResult& result, const QString& xmlError) {
   const QString scheme = url.scheme().toLower();
   if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
     return QStringLiteral("The address is not a valid web address.");
@@ -68,15 +68,17 @@ QString InvalidFeedReason(const QUrl& url, const DownloadResult& result) {
   if (start.startsWith("<!doctype html") || start.startsWith("<html") || start.contains("<html")) {
     return QStringLiteral("The address leads to a web page, not to a feed.");
   }
+  if (!xmlError.isEmpty()) return QStringLiteral("The data is not well-formed XML: %1.").arg(xmlError);
   return QStringLiteral("The data is not well-formed XML.");
 }
 
 FeedDetection DetectFeedType(const QByteArray& data, const QString& charset) {
   pugi::xml_document document;
   QByteArray buffer;
-  if (!FeedXml::load(document, buffer, data, charset)) {
+  if (const FeedXml::Load load = FeedXml::load(document, buffer, data, charset); !load) {
     FeedDetection detection;
     detection.failure = DetectFailure::InvalidXml;
+    detection.xmlError = load.where();
     return detection;
   }
   return detectIn(document);
@@ -142,7 +144,7 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
   if (detection.failure == DetectFailure::InvalidXml) {
     messages.showMessage(QStringLiteral("Feed data returned by specified URL is not in a valid format. Please check "
                                         "URL and try again ...\r\n\r\n") +
-                             InvalidFeedReason(options.url, result),
+                             InvalidFeedReason(options.url, result, detection.xmlError),
                          QStringLiteral("Invalid Feed Data Format!"), MessageIcon::Exclamation);
     detection.type = -1;
     return detection;

@@ -31,13 +31,15 @@ struct FeedDetection {
   // CheckFeed: where the feed was found when the address given was a web
   // page offering it; empty when the address itself is the feed.
   QString feedUrl;
+  // For InvalidXml: where the document stopped being XML.
+  QString xmlError;
 
   bool ok() const { return failure == DetectFailure::None; }
 };
 
 // The reason added to "Invalid Feed Data Format!": a malformed address, an
 // unreachable server, an error status, no data, a web page or bad XML.
-QString InvalidFeedReason(const QUrl& url, const DownloadResult& result);
+QString InvalidFeedReason(const QUrl& url, const DownloadResult& result, const QString& xmlError = {});
 
 FeedDetection DetectFeedType(const QByteArray& data, const QString& charset = {});
 

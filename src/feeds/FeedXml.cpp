@@ -19,14 +19,33 @@ pugi::xml_node nextInDocumentOrder(pugi::xml_node current, const pugi::xml_node&
 
 }  // namespace
 
-bool FeedXml::load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes, const QString& charset) {
+FeedXml::Load FeedXml::load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes,
+                            const QString& charset) {
   buffer = FeedDecoder::toUtf8(bytes, charset);
   bytes = QByteArray();  // buffer may share the bytes; now it owns them alone
-  if (buffer.isEmpty()) return false;
+  Load load;
+  if (buffer.isEmpty()) {
+    load.error = QStringLiteral("No data");
+    return load;
+  }
   // In place: the document points into buffer, which the caller keeps alive.
   const pugi::xml_parse_result result = document.load_buffer_inplace(buffer.data(), static_cast<size_t>(buffer.size()),
                                                                      pugi::parse_default, pugi::encoding_utf8);
-  return static_cast<bool>(result) && document.document_element();
+  if (result && document.document_element()) {
+    load.ok = true;
+    return load;
+  }
+  // Parsing in place rewrites the text behind it (entities, line ends), so
+  // a line and column could not be counted afterwards; the offset is exact.
+  load.error = result ? QStringLiteral("No document element found") : QString::fromUtf8(result.description());
+  load.offset = result ? buffer.size() : static_cast<qsizetype>(result.offset);
+  return load;
+}
+
+QString FeedXml::Load::where() const {
+  if (ok) return {};
+  if (offset < 0) return error;
+  return QStringLiteral("%1 at byte %2").arg(error).arg(offset);
 }
 
 QString FeedXml::value(const char* utf8) { return QString::fromUtf8(utf8, static_cast<qsizetype>(std::strlen(utf8))); }

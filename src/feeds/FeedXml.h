@@ -15,11 +15,24 @@ namespace tidewell {
 // without recursion so deep nesting cannot exhaust the stack.
 class FeedXml {
  public:
+  // How a load went; when it failed, pugixml's reason and where in the
+  // decoded text it stopped, so that a user (or a bug report) can find the
+  // fault in the document.
+  struct Load {
+    bool ok = false;
+    QString error;          // "Start-end tags mismatch", "No document element found", ...
+    qsizetype offset = -1;  // where parsing stopped: a byte offset in the document as UTF-8
+
+    explicit operator bool() const { return ok; }
+    // "Start-end tags mismatch at byte 1234"; "" after success.
+    QString where() const;
+  };
+
   // Decodes bytes (with the HTTP charset as a hint) and parses them in place
-  // of buffer, which must outlive the document. False when not well-formed.
+  // of buffer, which must outlive the document. Fails when not well-formed.
   // Pass the bytes by move when the caller does not need them: valid UTF-8
   // is then parsed without a copy.
-  static bool load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes, const QString& charset = {});
+  static Load load(pugi::xml_document& document, QByteArray& buffer, QByteArray bytes, const QString& charset = {});
 
   // All text and CDATA inside node, joined in document order, outer blanks trimmed.
   static QString text(const pugi::xml_node& node);

@@ -381,5 +381,29 @@ TEST(Parsers, HostileInput) {
   EXPECT_EQ(ParseRssItems(QByteArray("\x00\x01\x02<\xff\xfe", 6)).failure, ParseFailure::InvalidXml);
 }
 
+// A document that is not XML says where it stopped being XML, so that the
+// fault can be found in a large one; a valid document or another failure
+// carries no detail.
+TEST(FeedParser, NotWellFormedSaysWhereParsingStopped) {
+  struct Case {
+    QByteArray data;
+    const char* detail;
+  };
+  const Case cases[] = {
+      {"<rss><channel>", "Start-end tags mismatch at byte 13"},
+      {"<rss><channel><title>a</titel></channel></rss>", "Start-end tags mismatch at byte 24"},
+      {"<?xml version=\"1.0\"?>\n<!-- nothing -->", "No document element found at byte 37"},
+      // Offsets count in the decoded text: two bytes of UTF-8 for the e-acute.
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><rss><channel><title>\xe9</title><x></rss>",
+       "Start-end tags mismatch at byte 79"},
+      {rss(""), ""},
+      {"<doc/>", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data.toStdString());
+    EXPECT_EQ(ParseRssItems(c.data).detail, QString::fromUtf8(c.detail));
+  }
+}
+
 }  // namespace
 }  // namespace tidewell

@@ -46,6 +46,13 @@ TEST(FeedDetection, TypesAndTitles) {
       EXPECT_EQ(detection.title, QString::fromUtf8(c.title));
     }
   }
+  // The dialog's reason says where a broken document stopped being XML.
+  const FeedDetection broken = DetectFeedType("<html><body><p>broken</body></html>");
+  EXPECT_EQ(broken.xmlError, QStringLiteral("Start-end tags mismatch at byte 23"));
+  DownloadResult answer;
+  answer.body = "<rss><item>cut";
+  EXPECT_EQ(InvalidFeedReason(QUrl(QStringLiteral("http://127.0.0.1/f")), answer, broken.xmlError),
+            QStringLiteral("The data is not well-formed XML: Start-end tags mismatch at byte 23."));
 }
 
 TEST(CheckFeed, MessagesOfTheFeedDialog) {
