@@ -103,12 +103,8 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
   for (;;) {
     const bool connected = request.isConnected ? request.isConnected() : util::IsConnected();
     if (connected) break;
-    if (!messages.askRetryCancel(
-            QStringLiteral("Application attempted to fetch Feed data to test Feed URL but failed to access Internet "
-                           "connection on this machine. Please make sure that you're connected to Internet and "
-                           "Firewall application (if any) is configured properly to grant Internet Access for this "
-                           "application."),
-            QStringLiteral("Failed to access Internet!"), MessageIcon::Information)) {
+    if (!messages.askRetryCancel(QString::fromLatin1(kCheckFeedOfflineText),
+                                 QString::fromLatin1(kCheckFeedOfflineTitle), MessageIcon::Information)) {
       return failed;
     }
   }
@@ -121,9 +117,8 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
   const auto stopped = [&request] { return request.cancel && request.cancel->cancelled(); };
   if (stopped()) return failed;
   if (result.error == DownloadError::Timeout) {
-    messages.showMessage(QStringLiteral("Server did not respond in timely manner. Application failed to access Feed "
-                                        "data. Server may be down right now, please try again later."),
-                         QStringLiteral("Timeout Error!"), MessageIcon::Information);
+    messages.showMessage(QString::fromLatin1(kCheckFeedTimeoutText), QString::fromLatin1(kCheckFeedTimeoutTitle),
+                         MessageIcon::Information);
     return failed;
   }
   if (!AcceptViewerDownload(result, messages)) return failed;
@@ -142,19 +137,16 @@ FeedDetection CheckFeed(const CheckFeedRequest& request, UserMessages& messages)
     if (found.size() == 1) return discovered(found.first());
   }
   if (detection.failure == DetectFailure::InvalidXml) {
-    messages.showMessage(QStringLiteral("Feed data returned by specified URL is not in a valid format. Please check "
-                                        "URL and try again ...\r\n\r\n") +
+    messages.showMessage(QString::fromLatin1(kCheckFeedInvalidText) + QStringLiteral("\r\n\r\n") +
                              InvalidFeedReason(options.url, result, detection.xmlError),
-                         QStringLiteral("Invalid Feed Data Format!"), MessageIcon::Exclamation);
+                         QString::fromLatin1(kCheckFeedInvalidTitle), MessageIcon::Exclamation);
     detection.type = -1;
     return detection;
   }
   WriteDebugXml(request.debugXmlPath, result.body);
   if (detection.failure == DetectFailure::NotSupported) {
-    messages.showMessage(QStringLiteral("Format of data returned by specified Feed URL is not supported by current "
-                                        "version of application. Please specify RSS 2.0 or ATOM 1.0 type Feed that may "
-                                        "include PodCast media information."),
-                         QStringLiteral("Feed Type Not Supported!"), MessageIcon::Information);
+    messages.showMessage(QString::fromLatin1(kCheckFeedUnsupportedText),
+                         QString::fromLatin1(kCheckFeedUnsupportedTitle), MessageIcon::Information);
     detection.type = -1;
   }
   return detection;

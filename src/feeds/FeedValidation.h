@@ -37,6 +37,25 @@ struct FeedDetection {
   bool ok() const { return failure == DetectFailure::None; }
 };
 
+// The feed dialog's texts, shared with the OPML import, which gives them as
+// the reasons for a refused feed.
+inline constexpr const char* kCheckFeedOfflineText =
+    "Application attempted to fetch Feed data to test Feed URL but failed to access Internet connection on this "
+    "machine. Please make sure that you're connected to Internet and Firewall application (if any) is configured "
+    "properly to grant Internet Access for this application.";
+inline constexpr const char* kCheckFeedOfflineTitle = "Failed to access Internet!";
+inline constexpr const char* kCheckFeedTimeoutText =
+    "Server did not respond in timely manner. Application failed to access Feed data. Server may be down right now, "
+    "please try again later.";
+inline constexpr const char* kCheckFeedTimeoutTitle = "Timeout Error!";
+inline constexpr const char* kCheckFeedInvalidText =
+    "Feed data returned by specified URL is not in a valid format. Please check URL and try again ...";
+inline constexpr const char* kCheckFeedInvalidTitle = "Invalid Feed Data Format!";
+inline constexpr const char* kCheckFeedUnsupportedText =
+    "Format of data returned by specified Feed URL is not supported by current version of application. Please "
+    "specify RSS 2.0 or ATOM 1.0 type Feed that may include PodCast media information.";
+inline constexpr const char* kCheckFeedUnsupportedTitle = "Feed Type Not Supported!";
+
 // The reason added to "Invalid Feed Data Format!": a malformed address, an
 // unreachable server, an error status, no data, a web page or bad XML.
 QString InvalidFeedReason(const QUrl& url, const DownloadResult& result, const QString& xmlError = {});

@@ -17,16 +17,6 @@ namespace tidewell {
 
 namespace {
 
-// The feed dialog's explanations, as reasons for a refusal.
-const char* const kReasonTimeout =
-    "Server did not respond in timely manner. Application failed to access Feed data. Server may be down right now, "
-    "please try again later.";
-const char* const kReasonInvalid =
-    "Feed data returned by specified URL is not in a valid format. Please check URL and try again ...";
-const char* const kReasonUnsupported =
-    "Format of data returned by specified Feed URL is not supported by current version of application. Please "
-    "specify RSS 2.0 or ATOM 1.0 type Feed that may include PodCast media information.";
-
 ErrorInfo failure(const QString& description) { return {1, QStringLiteral("ImportOpml"), description}; }
 
 // Only web addresses are fetched: a list from elsewhere must not make the
@@ -77,15 +67,17 @@ void OpmlImporter::validateAll(std::vector<Check>& checks) {
                 target->done = true;
                 emit progress(++checked, total);
                 if (result.error == DownloadError::Timeout) {
-                  target->reason = QString::fromLatin1(kReasonTimeout);
+                  target->reason = QString::fromLatin1(kCheckFeedTimeoutText);
                 } else if (!result.completed() && (result.error != DownloadError::Network || result.body.isEmpty())) {
                   target->reason = result.errorMessage;
                 } else {
                   const FeedDetection detection = DetectFeedType(result.body, result.charset);
                   if (detection.failure == DetectFailure::InvalidXml) {
-                    target->reason = QString::fromLatin1(kReasonInvalid);
+                    // With the dialog's explanation of what the answer was instead.
+                    target->reason = QString::fromLatin1(kCheckFeedInvalidText) + QLatin1Char(' ') +
+                                     InvalidFeedReason(QUrl(target->feed.url), result, detection.xmlError);
                   } else if (detection.failure == DetectFailure::NotSupported) {
-                    target->reason = QString::fromLatin1(kReasonUnsupported);
+                    target->reason = QString::fromLatin1(kCheckFeedUnsupportedText);
                   } else {
                     target->type = detection.type;
                     if (detection.hasTitle) target->title = detection.title.trimmed();
