@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "core/RuntimeError.h"
 #include "core/Utilities.h"
+#include "core/ui/Platform.h"
 #include "feeds/ExportFileName.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
@@ -76,8 +77,16 @@ class ItemRow : public QTreeWidgetItem {
 
 }  // namespace
 
-frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
-    : QWidget(parent), context_(context), host_(host) {
+frmViewFeed::frmViewFeed(AppContext& context, Platform& platform, ViewerHost& host, const FeedRecord& feed,
+                         QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      platform_(platform),
+      host_(host),
+      feedId_(feed.id),
+      feedUrl_(feed.url),
+      feedCaption_(feed.name),
+      feedType_(feedTypeCode(feed.type)) {
   setObjectName(QStringLiteral("frmViewFeed"));
   setAttribute(Qt::WA_DeleteOnClose);
   unreadIcon_ = QIcon(QStringLiteral(":/icons/unread.png"));
@@ -109,8 +118,8 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
   boldFont_.setBold(true);
 
   preview_ = new PreviewBrowser(this);
-  preview_->setNetwork(host_.network());
-  preview_->setLinkHandler([this](const QUrl& url) { host_.openUrl(url.toString()); });
+  preview_->setNetwork(platform_.network());
+  preview_->setLinkHandler([this](const QUrl& url) { platform_.openUrl(url.toString()); });
 
   splitter_ = new QSplitter(Qt::Vertical, this);
   splitter_->setObjectName(QStringLiteral("picSplitter"));
@@ -165,6 +174,13 @@ void frmViewFeed::retranslate() {
 
 QString frmViewFeed::itemStorePath() const { return context_.paths.itemStore(feedId_); }
 
+void frmViewFeed::setFeed(const FeedRecord& feed) {
+  feedId_ = feed.id;
+  feedUrl_ = feed.url;
+  feedType_ = feedTypeCode(feed.type);
+  setFeedCaption(feed.name);
+}
+
 void frmViewFeed::setFeedCaption(const QString& caption) {
   feedCaption_ = caption;
   if (!loading_) setCaption(hasNewItems_ ? caption + text("MSG_WND_NEWMARK") : caption);
@@ -218,9 +234,8 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   if (!checkForNewItems_) return endLoad(feedCaption_);
 
   if (check_ == nullptr) {
-    // The test is looked up at every check: it may be replaced after the first.
-    const auto connected = [this] { return connectivityTest ? connectivityTest() : util::IsConnected(); };
-    check_ = new ViewerCheck(host_.network(), connected, context_.messages, context_.identity.programName, this);
+    const auto connected = [this] { return platform_.isConnected(); };
+    check_ = new ViewerCheck(platform_.network(), connected, context_.messages, context_.identity.programName, this);
     connect(check_, &ViewerCheck::executingChanged, this, [this](bool executing) { stillExecuting_ = executing; });
     connect(check_, &ViewerCheck::parsing, this, [this] { setCaption(feedCaption_ + text("MSG_WND_PARSING")); });
     connect(check_, &ViewerCheck::finished, this, &frmViewFeed::onChecked);
@@ -491,16 +506,16 @@ void frmViewFeed::HandlePopupMenu(const QString& action) {
   } else if (action == QLatin1String("play")) {
     // The system's player for the enclosure's type takes the address.
     const QString media = selectedEnclosure();
-    if (!util::IsBlank(media)) host_.openUrl(media);
+    if (!util::IsBlank(media)) platform_.openUrl(media);
   } else if (action == QLatin1String("download")) {
     const QString media = selectedEnclosure();
-    if (!util::IsBlank(media)) EnclosureSaver::save(context_, this, host_.network(), media);
+    if (!util::IsBlank(media)) EnclosureSaver::save(context_, this, platform_.network(), media);
   } else if (action == QLatin1String("online")) {
     if (QTreeWidgetItem* row = selectedRow()) {
       // A feed's link reaches the system's opener only as a web or mail address.
       const std::optional<QUrl> link =
           LinkPolicy::original(row->data(ColTitle, TagRole).toString(), row->data(ColTitle, MediaRole).toString());
-      if (link) host_.openUrl(link->toString(QUrl::FullyEncoded));
+      if (link) platform_.openUrl(link->toString(QUrl::FullyEncoded));
     }
   }
 }

@@ -13,6 +13,7 @@ namespace tidewell {
 
 class clsLanguages;
 class NotificationService;
+class Platform;
 
 // Announces a scheduled check's new items: through the desktop's
 // notification service when there is one (one announcement, updated by the
@@ -24,7 +25,7 @@ class DesktopNotifier : public QObject, public NewItemsNotifier {
 
  public:
   // service may be null (no session bus): the pop-up then always serves.
-  DesktopNotifier(clsLanguages& languages, NotificationService* service, QObject* parent = nullptr);
+  DesktopNotifier(clsLanguages& languages, NotificationService* service, Platform& platform, QObject* parent = nullptr);
   ~DesktopNotifier() override;
 
   void showNewItems(const NewItemsNotification& notification) override;
@@ -35,11 +36,9 @@ class DesktopNotifier : public QObject, public NewItemsNotifier {
   std::function<void(const QString& feedId)> openFeed;
   // Called with every new window before it is shown (tests look at it).
   std::function<void(frmNotification*)> onCreated;
-  // Plays the chime for a desktop notification; replaced in tests.
-  std::function<void(const QString&)> soundPlayer;
 
   // A window set up from the announcement, not yet shown.
-  static frmNotification* create(clsLanguages& languages, const NewItemsNotification& notification);
+  static frmNotification* create(clsLanguages& languages, Platform& platform, const NewItemsNotification& notification);
 
   frmNotification* currentPopup() const { return popup_; }
 
@@ -49,6 +48,7 @@ class DesktopNotifier : public QObject, public NewItemsNotifier {
 
   clsLanguages& languages_;
   NotificationService* service_;
+  Platform& platform_;
   QPointer<frmNotification> popup_;
   QStringList popupFeedIds_;
   QStringList desktopFeedIds_;

@@ -1,15 +1,19 @@
 #include "app/AppContext.h"
+#include "app/ScheduleTimer.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/ScheduleController.h"
 #include "app/ui/frmMain.h"
 #include "app/ui/frmSplash.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/frmLanguage.h"
+#include "scheduler/mScheduler.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,25 +45,17 @@ struct Harness : AppFixture {
     }
     // No confirmation window in these tests: a close goes ahead.
     context.settings.SetConfirmClose(false);
-    window = std::make_unique<frmMain>(context);
-    window->urlOpener = [this](const QString& url) {
-      opened << url;
-      return true;
-    };
-    window->scheduleLogWriter = [this](const QString& text) { log << text; };
-    window->connectivityTest = [] { return true; };
     // Modal dialogs (the first-run language window ...) are recorded, not run.
-    window->runModal = [this](QDialog& dialog) {
-      modals << dialog.objectName();
-      return int(QDialog::Rejected);
-    };
+    window = std::make_unique<frmMain>(context, platform);
+    QObject::connect(&window->schedule(), &ScheduleController::logged, [this](const QString& text) { log << text; });
   }
   void load() { window->Form_Load(); }
 
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmMain> window;
-  QStringList opened;
+  QStringList& opened = platform.opened;
   QStringList log;
-  QStringList modals;
+  QStringList& modals = platform.modals;
 };
 
 QByteArray slowFeed() {
@@ -368,7 +364,7 @@ class MainWindowTest : public QObject {
     QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Evening Paper"));
 
     QCOMPARE(viewer->lstItems()->headerItem()->text(0), QStringLiteral("Title"));
-    h.window->runModal = [](QDialog& dialog) {
+    h.platform.onModal = [](QDialog& dialog) {
       auto* language = qobject_cast<frmLanguage*>(&dialog);
       if (language != nullptr) language->Combo1_Click(language->Combo1()->findText("Deutsch"));
       return int(QDialog::Accepted);

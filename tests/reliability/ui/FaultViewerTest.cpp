@@ -11,6 +11,8 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
+#include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
 #include <QDir>
@@ -38,18 +40,6 @@ const QByteArray kFeed =
     "<description>second</description></item>"
     "<item><title>a</title><link>http://example.invalid/a</link><pubDate>Thu, 03 Dec 2026 10:00:00 GMT</pubDate>"
     "<description>first</description></item></channel></rss>";
-
-class QuietHost : public ViewerHost {
- public:
-  void refreshTabs() override {}
-  void enableSendByEmail() override {}
-  void popupItemMenu(const QPoint&) override {}
-  void showEmailSettings() override {}
-  void sendItemByEmail(const QString&, const QString&, const QString&, const QString&) override {}
-  bool openUrl(const QString&) override { return true; }
-  QNetworkAccessManager* network() override { return &manager; }
-  QNetworkAccessManager manager;
-};
 
 QByteArray readAll(const QString& path) {
   QFile file(path);
@@ -93,18 +83,15 @@ class FaultViewerTest : public QObject {
     AppFixture fixture;
     ScriptedMessages& messages = fixture.messages;
     AppContext& context = fixture.context;
-    QuietHost host;
+    test::FakePlatform platform;
+    test::FakeViewerHost host;
     QDir().mkpath(context.paths.dataFolder());
     const QString storePath = context.paths.itemStore(kFeedId);
     TestHttpServer server;
     server.route("/feed.xml", {.body = kFeed});
 
-    frmViewFeed viewer(context, host);
-    viewer.setFeedID(kFeedId);
-    viewer.setFeedCaption("Faulty");
-    viewer.setFeedType(0);
-    viewer.setFeedURL(server.url("/feed.xml").toString());
-    viewer.connectivityTest = [] { return true; };
+    frmViewFeed viewer(context, platform, host,
+                       FeedRecord{.url = server.url("/feed.xml").toString(), .id = kFeedId, .name = "Faulty"});
     viewer.show();
     viewer.tmrDelay().stop();
     viewer.setCheckForNewItems(true);

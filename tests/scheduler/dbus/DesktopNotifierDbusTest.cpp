@@ -6,6 +6,7 @@
 #include "scheduler/ui/frmNotification.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -65,10 +66,8 @@ class DesktopNotifierDbusTest : public QObject {
     Harness() : context(home.paths(), home.userStore(), messages) {
       notifier.onCreated = [this](frmNotification* window) {
         window->workAreaOverride = QRect(0, 0, 1280, 760);
-        window->soundPlayer = [](const QString&) {};
         popups << window;
       };
-      notifier.soundPlayer = [this](const QString& path) { played << path; };
       notifier.openFeed = [this](const QString& id) { opened << id; };
     }
     TempHome home;
@@ -76,9 +75,10 @@ class DesktopNotifierDbusTest : public QObject {
     AppContext context;
     NotificationService service{QDBusConnection::sessionBus(), QStringLiteral("Tidewell"),
                                 QStringLiteral("org.example.tidewell.Tidewell")};
-    DesktopNotifier notifier{context.languages, &service};
+    tidewell::test::FakePlatform platform;
+    DesktopNotifier notifier{context.languages, &service, platform};
     QList<QPointer<frmNotification>> popups;
-    QStringList played;
+    QStringList& played = platform.played;
     QStringList opened;
   };
 
