@@ -77,6 +77,16 @@ bool SystemTray::AddToSystemTray() {
   return true;
 }
 
+void SystemTray::bringWindowForward() {
+  if (inTray_ || !window_.isVisible()) {
+    toggleWindow();
+  } else {
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+  }
+  window_.raise();
+  window_.activateWindow();
+}
+
 // Adding a feed needs no selected node: the dialog lets the user pick the
 // category, and from the tray the tree is out of sight anyway.
 void SystemTray::prepareMenu() { menus_.mnuSysTrayAddFeed->setEnabled(true); }

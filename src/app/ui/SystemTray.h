@@ -33,6 +33,9 @@ class SystemTray : public QObject {
   // The "show" command: a hidden window comes back where it was, a shown one
   // goes to the notification area.
   void toggleWindow();
+  // Another start of the program wants to see the window, wherever it is
+  // (in the tray, minimised, behind others).
+  void bringWindowForward();
   // True while the window lives in the notification area instead of on screen.
   bool inTray() const { return inTray_; }
   // Sets the menu's enabled states just before it pops up.

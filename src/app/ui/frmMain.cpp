@@ -10,17 +10,16 @@
 #include "app/ui/ReadingController.h"
 #include "app/ui/ScheduleController.h"
 #include "app/ui/SystemTray.h"
+#include "app/ui/TrayCommands.h"
+#include "app/ui/TreeCommands.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmConfirmClose.h"
 #include "core/Utilities.h"
 #include "core/ui/Platform.h"
 #include "email/ui/SendItemByEmail.h"
 #include "feeddb/FeedType.h"
-#include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
-#include "feeddb/ui/frmAddFeed.h"
-#include "feeddb/ui/frmCategory.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/WindowLocalizer.h"
@@ -36,19 +35,15 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDate>
-#include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QNetworkAccessManager>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -78,10 +73,12 @@ frmMain::frmMain(AppContext& context, Platform& platform, QWidget* parent)
 
   menus_ = std::make_unique<MainMenus>(this);
   tray_ = new SystemTray(*this, context_, *menus_, platform_);
+  trayCommands_ = std::make_unique<TrayCommands>(*this, *tray_, platform_);
   connect(tray_, &SystemTray::commandChosen, this, &frmMain::HandleSystrayMenu);
 
   tabs_ = new FeedTabs(this, menus_->mnuWindows, menus_->mnuSubItem);
   oTabs_ = tabs_->area();
+  treeCommands_ = std::make_unique<TreeCommands>(context_, platform_, *this, *tabs_);
   setCentralWidget(oTabs_);
 
   buildStatusBar();
@@ -232,29 +229,7 @@ void frmMain::AddToSystemTray() { tray_->putWindowInTray(); }
 
 bool frmMain::inSystemTray() const { return tray_->inTray(); }
 
-void frmMain::HandleSystrayMenu(const QString& action) {
-  if (action == QLatin1String("show")) {
-    tray_->toggleWindow();
-  } else if (action == QLatin1String("add_feed")) {
-    mnuFeedsAdd_Click();
-  } else if (action == QLatin1String("email_settings")) {
-    mnuToolsEmailSettings_Click();
-  } else if (action == QLatin1String("scheduler_settings")) {
-    mnuToolsSchedule_Click();
-  } else if (action == QLatin1String("app_settings")) {
-    mnuToolsAppSettings_Click();
-  } else if (action == QLatin1String("help_file")) {
-    openHelpFile();
-  } else if (action == QLatin1String("help_email")) {
-    platform_.openUrl(QStringLiteral("mailto:support@tidewell.example.org"));
-  } else if (action == QLatin1String("help_website")) {
-    cmdWebsite_Click();
-  } else if (action == QLatin1String("close")) {
-    // The close query first: after "Keep Running" every window, and the
-    // tray icon, stays as it was. Only a real close takes the others along.
-    if (close()) UnloadAllForms();
-  }
-}
+void frmMain::HandleSystrayMenu(const QString& action) { trayCommands_->run(action); }
 
 void frmMain::showFeedFromAnnouncement(const QString& feedId) {
   const std::optional<FeedRecord> feed = mFeeds(context_.paths, context_.messages).FindFeed(feedId);
@@ -264,14 +239,7 @@ void frmMain::showFeedFromAnnouncement(const QString& feedId) {
 }
 
 void frmMain::showFromAnotherStart() {
-  if (unloading_) return;
-  if (tray_->inTray() || !isVisible()) {
-    HandleSystrayMenu(QStringLiteral("show"));
-  } else {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-  }
-  raise();
-  activateWindow();
+  if (!unloading_) tray_->bringWindowForward();
 }
 
 void frmMain::UnloadAllForms() {
@@ -323,17 +291,7 @@ void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QS
   refreshTabs();
 }
 
-bool frmMain::closeViewersOf(const QStringList& feedIds) { return tabs_->closeViewersOf(feedIds); }
-
 void frmMain::feedRenamed(const QString& id, const QString& name) { tabs_->rename(id, name); }
-
-void frmMain::syncViewerCaptions() {
-  CategoryTreeWidget* tree = tvCategories();
-  if (tree == nullptr) return;
-  for (frmViewFeed* viewer : viewers()) {
-    if (QTreeWidgetItem* node = tree->findKey(viewer->FeedID())) feedRenamed(viewer->FeedID(), node->text(0));
-  }
-}
 
 void frmMain::refreshTabs() {
   // Tabs follow their windows' titles; the window list follows the tabs.
@@ -392,89 +350,16 @@ void frmMain::openHelpFile() {
 
 void frmMain::mnuFileItem_Click() { close(); }
 
-void frmMain::mnuCatNew_Click() {
-  frmCategory dialog(
-      context_, frmCategory::AddMode, QString(), [this] { mnuCatRefresh_Click(); }, this);
-  platform_.runModal(dialog);
-}
-
-void frmMain::mnuCatEdit_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
-  frmCategory dialog(
-      context_, frmCategory::EditMode, node->text(0), [this] { mnuCatRefresh_Click(); }, this);
-  platform_.runModal(dialog);
-}
-
-void frmMain::mnuCatDel_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
-  const clsLanguages& l = context_.languages;
-  const QString name = node->text(0);
-  const QString prompt = l.getMessages(QStringLiteral("MSG_DELETE1")) + name +
-                         l.getMessages(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n") +
-                         l.getMessages(QStringLiteral("MSG_DELETE3"));
-  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + name)) return;
-  QStringList ids;
-  for (int i = 0; i < node->childCount(); ++i) ids << CategoryTreeWidget::keyOf(node->child(i));
-  if (!closeViewersOf(ids)) return;
-  if (mCategories(context_.paths, context_.messages).DeleteCategory(name)) delete node;
-}
-
+void frmMain::mnuCatNew_Click() { treeCommands_->newCategory(); }
+void frmMain::mnuCatEdit_Click() { treeCommands_->editCategory(); }
+void frmMain::mnuCatDel_Click() { treeCommands_->deleteCategory(); }
 void frmMain::mnuCatNewFeed_Click() { mnuFeedsAdd_Click(); }
-
-void frmMain::mnuCatRefresh_Click() {
-  if (CategoryTreeWidget* tree = tvCategories()) tree->LoadCategories();
-  // An edited feed's open viewer takes its new name.
-  syncViewerCaptions();
-}
-
+void frmMain::mnuCatRefresh_Click() { treeCommands_->reloadTree(); }
 void frmMain::mnuFeedsCheck_Click() { openSelectedFeed(true); }
 void frmMain::mnuFeedsOpen_Click() { openSelectedFeed(false); }
-
-void frmMain::mnuFeedsAdd_Click() {
-  frmAddFeed dialog(
-      context_, platform_, [this] { mnuCatRefresh_Click(); }, this);
-  QTreeWidgetItem* node = selectedNode();
-  if (CategoryTreeWidget::isFeed(node) && node->parent()) {
-    dialog.categoryName = node->parent()->text(0);
-  } else if (CategoryTreeWidget::isCategory(node)) {
-    dialog.categoryName = node->text(0);
-  }
-  dialog.Form_Load();
-  platform_.runModal(dialog);
-}
-
-void frmMain::mnuFeedsEdit_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isFeed(node)) return;
-  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
-  frmAddFeed dialog(
-      context_, platform_, [this] { mnuCatRefresh_Click(); }, this);
-  dialog.EditMode = 1;
-  dialog.FeedID = feed.id;
-  dialog.categoryName = feed.category;
-  dialog.txtChannel()->setText(feed.name);
-  dialog.txtURL()->setText(feed.url);
-  dialog.Form_Load();
-  platform_.runModal(dialog);
-  // The feed's own choices may have changed under its open viewer.
-  for (frmViewFeed* viewer : viewers()) {
-    if (viewer->FeedID().compare(feed.id, Qt::CaseInsensitive) == 0) viewer->reloadOptions();
-  }
-}
-
-void frmMain::mnuFeedsDel_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isFeed(node) || !node->parent()) return;
-  const clsLanguages& l = context_.languages;
-  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
-  // The prompt and its title name the feed, as the category's do.
-  const QString prompt = l.getMessages(QStringLiteral("MSG_WND_DELETEFEED")).replace(QStringLiteral("%1"), feed.name);
-  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + feed.name)) return;
-  if (!closeViewersOf({feed.id})) return;
-  if (mFeeds(context_.paths, context_.messages).DeleteFeed(feed)) delete node;
-}
+void frmMain::mnuFeedsAdd_Click() { treeCommands_->addFeed(); }
+void frmMain::mnuFeedsEdit_Click() { treeCommands_->editFeed(); }
+void frmMain::mnuFeedsDel_Click() { treeCommands_->deleteFeed(); }
 
 void frmMain::mnuToolsEmailSettings_Click() {
   frmEmailSettings dialog(context_, this);

@@ -31,6 +31,8 @@ class ReadingController;
 class ScheduleController;
 class ScheduleTimer;
 class SystemTray;
+class TrayCommands;
+class TreeCommands;
 class mScheduler;
 
 // The main window: the category panel docked at its side, one tab per open
@@ -162,10 +164,6 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void buildStatusBar();
   void rebuildWindowsMenu();
   void setOptionBarShown(bool shown);
-  // Closes the viewers of these feeds; false when a busy one refused.
-  bool closeViewersOf(const QStringList& feedIds);
-  // Every open viewer takes its feed's name from the tree.
-  void syncViewerCaptions();
   void openSelectedFeed(bool check);
   void openHelpFile();
   void Form_Unload();
@@ -183,6 +181,8 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   std::unique_ptr<NotificationService> notificationService_;
   std::unique_ptr<DesktopNotifier> notifier_;
   std::unique_ptr<ScheduleController> schedule_;
+  std::unique_ptr<TrayCommands> trayCommands_;
+  std::unique_ptr<TreeCommands> treeCommands_;
   OpmlTransfer* opml_ = nullptr;
   ReadingController* reading_ = nullptr;
   // Context of connections from windows that may outlive this one's members
