@@ -1,30 +1,24 @@
 #include "feeds/ui/frmViewFeed.h"
 
 #include "app/AppContext.h"
-#include "core/RuntimeError.h"
 #include "core/Utilities.h"
 #include "core/ui/Platform.h"
-#include "feeds/ExportFileName.h"
 #include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedOptions.h"
 #include "feeds/FeedParser.h"
-#include "feeds/ItemExport.h"
-#include "feeds/LinkPolicy.h"
 #include "feeds/ViewerCheck.h"
-#include "feeds/ui/EnclosureSaver.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
+#include "feeds/ui/ViewerItemCommands.h"
 #include "feeds/ui/ViewerReading.h"
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCloseEvent>
 #include <QCollator>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMouseEvent>
@@ -37,10 +31,6 @@
 namespace tidewell {
 
 namespace {
-
-const QString kSettings = QStringLiteral("Settings");
-// The folder the last export went to, where the next one starts.
-const QString kExportFolderKey = QStringLiteral("ExportFolder");
 
 // The system's long time form without a time zone, as the dates are shown
 // in the zone the feed wrote them in.
@@ -126,6 +116,7 @@ frmViewFeed::frmViewFeed(AppContext& context, Platform& platform, ViewerHost& ho
   splitter_->setChildrenCollapsible(false);
   splitter_->setHandleWidth(6);
   reading_ = new ViewerReading(*this, context_, host_);
+  commands_ = std::make_unique<ViewerItemCommands>(*this, context_, platform_, host_);
   splitter_->addWidget(reading_->wrapList(list_));
   splitter_->addWidget(preview_);
   splitter_->setStretchFactor(0, 2);
@@ -494,113 +485,11 @@ void frmViewFeed::ShowItemPreview() {
   }
 }
 
-void frmViewFeed::HandlePopupMenu(const QString& action) {
-  if (action == QLatin1String("show")) {
-    ShowItemPreview();
-  } else if (action == QLatin1String("del")) {
-    deleteSelected();
-  } else if (action == QLatin1String("txt") || action == QLatin1String("html")) {
-    exportPreview(action == QLatin1String("html"));
-  } else if (action == QLatin1String("email")) {
-    sendSelectedByEmail();
-  } else if (action == QLatin1String("play")) {
-    // The system's player for the enclosure's type takes the address.
-    const QString media = selectedEnclosure();
-    if (!util::IsBlank(media)) platform_.openUrl(media);
-  } else if (action == QLatin1String("download")) {
-    const QString media = selectedEnclosure();
-    if (!util::IsBlank(media)) EnclosureSaver::save(context_, this, platform_.network(), media);
-  } else if (action == QLatin1String("online")) {
-    if (QTreeWidgetItem* row = selectedRow()) {
-      // A feed's link reaches the system's opener only as a web or mail address.
-      const std::optional<QUrl> link =
-          LinkPolicy::original(row->data(ColTitle, TagRole).toString(), row->data(ColTitle, MediaRole).toString());
-      if (link) platform_.openUrl(link->toString(QUrl::FullyEncoded));
-    }
-  }
-}
+void frmViewFeed::HandlePopupMenu(const QString& action) { commands_->run(action); }
 
 QString frmViewFeed::selectedEnclosure() const {
   const QTreeWidgetItem* row = selectedRow();
   return row ? row->data(ColTitle, MediaRole).toString() : QString();
-}
-
-void frmViewFeed::deleteSelected() {
-  QTreeWidgetItem* row = selectedRow();
-  if (!row) return;
-  const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
-  if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("del"), true, context_.messages)) return;
-  {
-    // The row that becomes current is not shown: the preview goes blank.
-    const QSignalBlocker quiet(list_);
-    delete row;
-  }
-  // The items after it with the same id moved up one place in the store.
-  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* other = list_->topLevelItem(i);
-    if (other->data(ColTitle, IdRole).toString() != ref.id) continue;
-    const int occurrence = other->data(ColTitle, OccurrenceRole).toInt();
-    if (occurrence > ref.occurrence) other->setData(ColTitle, OccurrenceRole, occurrence - 1);
-  }
-  idCounts_[ref.id] = qMax(0, idCounts_.value(ref.id) - 1);
-  preview_->Navigate(QStringLiteral("about:blank"));
-  emit itemsChanged(feedId_);
-}
-
-void frmViewFeed::exportPreview(bool html) {
-  // The item the menu was opened on, which need not be the one previewed;
-  // without a row, what the preview shows.
-  FeedItem shown = preview_->isBlank() ? FeedItem() : currentItem_;
-  if (QTreeWidgetItem* row = selectedRow()) {
-    FeedItem info;
-    if (!pageOfRow(row, info)) return;
-    shown = info;
-  }
-  const QString extension = html ? QStringLiteral("html") : QStringLiteral("txt");
-  QString folder = context_.userStore.userValue(kSettings, kExportFolderKey, QString());
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-  const QString path = context_.messages.saveFileName(
-      QStringLiteral("Save As ..."), QDir(folder).filePath(SuggestExportFileName(shown.title, extension)),
-      html ? QStringLiteral("HTML Files (*.htm *.html)") : QStringLiteral("Text Files (*.txt)"));
-  if (util::IsBlank(path)) return;
-  QString target = path;
-  if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + extension;
-  // Built again from the item as the command line builds it: a document of
-  // its own, sanitised and escaped; the text has no placeholder for pictures.
-  const QString note = context_.languages.getMessages(QStringLiteral("MSG_SEC_CUT"));
-  QString text = html ? ItemExport::Html(shown, context_.identity.programName, note) : ItemExport::Text(shown, note);
-  if (!html) text.remove(QChar(0xFFFC));
-  if (!util::WriteTextFile(target, text)) {
-    reportRuntimeError(context_.messages, QStringLiteral("HandlePopupMenu"), 3,
-                       QStringLiteral("Cannot write the file ") + target);
-    return;
-  }
-  context_.userStore.setUserValue(kSettings, kExportFolderKey, QFileInfo(target).absolutePath());
-}
-
-void frmViewFeed::sendSelectedByEmail() {
-  if (list_->topLevelItemCount() == 0 || !selectedRow()) return;
-  context_.settings.LoadEmailSettings();
-  if (util::IsBlank(context_.settings.smtpServer)) {
-    if (context_.messages.askYesNo(QStringLiteral("Email Server Settings are not properly configured. Would you like "
-                                                  "to set Email Server Settings now?"),
-                                   QStringLiteral("Email Server Settings not configured!"))) {
-      host_.showEmailSettings();
-    } else {
-      context_.messages.showMessage(QStringLiteral("Application cannot send Email. Please configure Email Server from "
-                                                   "\"Email Settings\" panel and try again."),
-                                    QStringLiteral("Cannot Send Email!"), MessageIcon::Exclamation);
-    }
-    return;
-  }
-  if (!util::FileExists(context_.paths.emailTpl())) {
-    context_.messages.showMessage(QStringLiteral("Required Email Message object file is missing or hidden. Please "
-                                                 "reinstall application to resolve this issue."),
-                                  QStringLiteral("Error!"), MessageIcon::Exclamation);
-    return;
-  }
-  host_.sendItemByEmail(feedCaption_, currentItem_.title,
-                        currentItem_.media.isEmpty() ? currentItem_.link : currentItem_.media, currentItem_.body());
 }
 
 void frmViewFeed::keepSplitterInBand(int position) {

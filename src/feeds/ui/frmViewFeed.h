@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class QSplitter;
@@ -26,6 +27,7 @@ class PreviewBrowser;
 class ViewerHost;
 class ViewerReading;
 class ViewerCheck;
+class ViewerItemCommands;
 
 // The window in which one feed is read: its stored items in lstItems, a check
 // of the feed URL for new ones, and the selected item's preview below.
@@ -122,13 +124,11 @@ class frmViewFeed : public QWidget {
   // The preview page of a row (view.tpl filled in, nothing marked read); the
   // preview's error boxes and nullopt when it cannot be made.
   std::optional<QString> pageOfRow(QTreeWidgetItem* row, FeedItem& info);
-  void deleteSelected();
-  void exportPreview(bool html);
-  void sendSelectedByEmail();
   void lstItems_Click();
   void keepSplitterInBand(int position);
   bool eventFilter(QObject* watched, QEvent* event) override;
   friend class ViewerReading;
+  friend class ViewerItemCommands;
 
   AppContext& context_;
   Platform& platform_;
@@ -137,6 +137,7 @@ class frmViewFeed : public QWidget {
   PreviewBrowser* preview_;
   QSplitter* splitter_;
   ViewerReading* reading_;
+  std::unique_ptr<ViewerItemCommands> commands_;
   ViewerCheck* check_ = nullptr;
   QTimer delay_;
   QIcon unreadIcon_;
