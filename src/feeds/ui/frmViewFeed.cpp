@@ -3,11 +3,11 @@
 #include "app/AppContext.h"
 #include "core/Utilities.h"
 #include "core/ui/Platform.h"
-#include "feeds/FeedDates.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedOptions.h"
 #include "feeds/FeedParser.h"
 #include "feeds/ViewerCheck.h"
+#include "feeds/ui/ItemRow.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
@@ -16,56 +16,16 @@
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCloseEvent>
-#include <QCollator>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSplitter>
-#include <QTime>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace tidewell {
-
-namespace {
-
-// The system's long time form without a time zone, as the dates are shown
-// in the zone the feed wrote them in.
-QString longTime(const QString& time) {
-  if (util::IsBlank(time)) return {};
-  QTime parsed = QTime::fromString(time, QStringLiteral("H:mm:ss"));
-  if (!parsed.isValid()) parsed = QTime::fromString(time, QStringLiteral("H:mm"));
-  if (!parsed.isValid()) return {};
-  static const QString format = [] {
-    QString f = QLocale().timeFormat(QLocale::LongFormat);
-    f.remove(QLatin1Char('t'));
-    return f.trimmed();
-  }();
-  return QLocale().toString(parsed, format);
-}
-
-// The list compares the texts of the sort column, as the rows show them.
-class ItemRow : public QTreeWidgetItem {
- public:
-  using QTreeWidgetItem::QTreeWidgetItem;
-  bool operator<(const QTreeWidgetItem& other) const override {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    if (column != frmViewFeed::ColTitle) return text(column) < other.text(column);
-    // Titles in natural order: "report 2" before "report 29".
-    static const QCollator collator = [] {
-      QCollator c;
-      c.setNumericMode(true);
-      c.setCaseSensitivity(Qt::CaseInsensitive);
-      return c;
-    }();
-    return collator.compare(text(column), other.text(column)) < 0;
-  }
-};
-
-}  // namespace
 
 frmViewFeed::frmViewFeed(AppContext& context, Platform& platform, ViewerHost& host, const FeedRecord& feed,
                          QWidget* parent)
@@ -298,22 +258,8 @@ void frmViewFeed::LoadStoredItems() {
   QList<QTreeWidgetItem*> rows;
   rows.reserve(static_cast<qsizetype>(stored->items.size()));
   for (const StoredItem& item : stored->items) {
-    auto* row = new ItemRow;
-    row->setText(ColTitle, item.title);
-    row->setData(ColTitle, TagRole, item.link);
-    row->setData(ColTitle, MediaRole, item.media);
-    row->setData(ColTitle, IdRole, item.id);
-    row->setData(ColTitle, OccurrenceRole, item.occurrence);
-    FeedItem date;
-    ItemStore::SplitStoredDate(item.date, date);
-    const QString time = longTime(date.time);
-    if (!time.isEmpty()) {
-      row->setText(ColPublished, date.day + QLatin1Char(' ') + date.month + QLatin1Char(' ') + date.year +
-                                     QStringLiteral(" ; ") + time);
-      row->setText(ColDateSort, DateKey(date.day, date.month, date.year, date.time));
-    }
+    ItemRow* row = ItemRow::fromStored(item);
     setRowRead(row, item.status.toInt() != 0);
-    row->setData(ColTitle, StarRole, item.starred);
     reading_->decorate(row);
     idCounts_[item.id] = qMax(idCounts_.value(item.id), item.occurrence + 1);
     rows.append(row);
@@ -341,21 +287,7 @@ void frmViewFeed::AddNewItemsToList(const MergeResult& merged) {
   }
   QList<QTreeWidgetItem*> rows;
   for (const FeedItem& item : merged.addedItems) {
-    auto* row = new ItemRow;
-    row->setText(ColTitle, item.title);
-    const QString time = longTime(item.time);
-    if (!item.hasDate() || time.isEmpty()) {
-      row->setText(ColPublished, text("MSG_WND_NODATE"));
-      row->setText(ColDateSort, QStringLiteral("0"));
-    } else {
-      row->setText(ColPublished, item.day + QLatin1Char(' ') + item.month + QLatin1Char(' ') + item.year +
-                                     QStringLiteral(" ; ") + time);
-      row->setText(ColDateSort, DateKey(item));
-    }
-    row->setData(ColTitle, TagRole, item.link);
-    row->setData(ColTitle, MediaRole, item.media);
-    row->setData(ColTitle, IdRole, item.id);
-    row->setData(ColTitle, OccurrenceRole, idCounts_.value(item.id));
+    ItemRow* row = ItemRow::fromNew(item, idCounts_.value(item.id), text("MSG_WND_NODATE"));
     idCounts_[item.id] = idCounts_.value(item.id) + 1;
     setRowRead(row, false);
     reading_->decorate(row);
