@@ -64,11 +64,11 @@ frmMain::frmMain(AppContext& context, Platform& platform, QWidget* parent)
   notificationService_ = std::make_unique<NotificationService>(
       QDBusConnection::sessionBus(), context_.identity.programName, QString::fromUtf8(config::kDesktopId));
   notifier_ = std::make_unique<DesktopNotifier>(context_.languages, notificationService_.get(), platform_);
-  notifier_->prefersPopup = [this] {
+  notifier_->setPopupPreference([this] {
     context_.settings.LoadAppSettings();
     return context_.settings.popupNotifications == 1;
-  };
-  notifier_->openFeed = [this](const QString& feedId) { showFeedFromAnnouncement(feedId); };
+  });
+  connect(notifier_.get(), &DesktopNotifier::feedRequested, this, &frmMain::showFeedFromAnnouncement);
   opml_ = new OpmlTransfer(context_, *this, platform_);
 
   menus_ = std::make_unique<MainMenus>(this);

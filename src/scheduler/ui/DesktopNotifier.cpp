@@ -16,7 +16,7 @@ DesktopNotifier::DesktopNotifier(clsLanguages& languages, NotificationService* s
   if (service_ != nullptr) {
     // The announcement's "Open" shows the first feed it lists.
     connect(service_, &NotificationService::openRequested, this, [this] {
-      if (!desktopFeedIds_.isEmpty() && openFeed) openFeed(desktopFeedIds_.first());
+      if (!desktopFeedIds_.isEmpty()) emit feedRequested(desktopFeedIds_.first());
     });
   }
 }
@@ -39,7 +39,7 @@ frmNotification* DesktopNotifier::create(clsLanguages& languages, Platform& plat
 }
 
 void DesktopNotifier::showNewItems(const NewItemsNotification& notification) {
-  const bool popup = (prefersPopup && prefersPopup()) || service_ == nullptr || !service_->available();
+  const bool popup = (prefersPopup_ && prefersPopup_()) || service_ == nullptr || !service_->available();
   if (popup)
     showPopup(notification);
   else
@@ -53,10 +53,10 @@ void DesktopNotifier::showPopup(const NewItemsNotification& notification) {
   popup_ = window;
   popupFeedIds_ = notification.feedIds;
   connect(window, &frmNotification::lineActivated, this, [this](int row) {
-    if (row < 0 || row >= popupFeedIds_.size() || !openFeed) return;
-    openFeed(popupFeedIds_.at(row));
+    if (row < 0 || row >= popupFeedIds_.size()) return;
+    emit feedRequested(popupFeedIds_.at(row));
   });
-  if (onCreated) onCreated(window);
+  emit popupCreated(window);
   window->show();
 }
 

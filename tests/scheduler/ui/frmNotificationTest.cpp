@@ -158,10 +158,10 @@ class frmNotificationTest : public QObject {
     Harness h;
     DesktopNotifier notifier(h.context.languages, nullptr, h.platform);
     QPointer<frmNotification> created;
-    notifier.onCreated = [&](frmNotification* window) {
+    QObject::connect(&notifier, &DesktopNotifier::popupCreated, [&](frmNotification* window) {
       window->workAreaOverride = kWorkArea;
       created = window;
-    };
+    });
     NewItemsNotification n;
     n.lines = QStringList{"Daily -- 3 New Items", "Gadgets -- 1 New Items"};
     n.transparencyPercentage = 10;
@@ -179,12 +179,12 @@ class frmNotificationTest : public QObject {
     Harness h;
     DesktopNotifier notifier(h.context.languages, nullptr, h.platform);
     QList<QPointer<frmNotification>> created;
-    notifier.onCreated = [&](frmNotification* window) {
+    QObject::connect(&notifier, &DesktopNotifier::popupCreated, [&](frmNotification* window) {
       window->workAreaOverride = kWorkArea;
       created << window;
-    };
+    });
     QStringList opened;
-    notifier.openFeed = [&](const QString& id) { opened << id; };
+    QObject::connect(&notifier, &DesktopNotifier::feedRequested, [&](const QString& id) { opened << id; });
     NewItemsNotification n;
     n.lines = QStringList{"Daily -- 3 New Items", "Gadgets -- 1 New Items"};
     n.feedIds = QStringList{"id-daily", "id-gadgets"};
