@@ -1,6 +1,7 @@
 #include "app/ui/ScheduleController.h"
 
 #include "app/AppContext.h"
+#include "core/ui/Platform.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -9,14 +10,15 @@
 
 namespace tidewell {
 
-ScheduleController::ScheduleController(AppContext& context, QNetworkAccessManager* network, NewItemsNotifier* notifier,
+ScheduleController::ScheduleController(AppContext& context, Platform& platform, NewItemsNotifier* notifier,
                                        QAction& executeNow, QLabel& statusPanel, QObject* parent)
     : QObject(parent),
       context_(context),
       executeNow_(executeNow),
       statusPanel_(statusPanel),
       scheduler_(context.paths, context.settings, context.scheduler) {
-  scheduler_.setNetworkManager(network);
+  scheduler_.setNetworkManager(platform.network());
+  scheduler_.setConnectivityTest([&platform] { return platform.isConnected(); });
   scheduler_.setNotifier(notifier);
   // The run goes on beside everything else; its end gives the window back.
   connect(&scheduler_, &mScheduler::finished, this, &ScheduleController::scheduleEnded);

@@ -7,12 +7,12 @@
 
 class QAction;
 class QLabel;
-class QNetworkAccessManager;
 
 namespace tidewell {
 
 struct AppContext;
 class NewItemsNotifier;
+class Platform;
 
 // The main window's scheduled checks: the timer armed from the scheduler
 // settings, a run started by it or by "Execute Schedule Now" beside
@@ -22,8 +22,9 @@ class ScheduleController : public QObject {
   Q_OBJECT
 
  public:
-  ScheduleController(AppContext& context, QNetworkAccessManager* network, NewItemsNotifier* notifier,
-                     QAction& executeNow, QLabel& statusPanel, QObject* parent = nullptr);
+  // The run downloads through the platform's network, after its connectivity test.
+  ScheduleController(AppContext& context, Platform& platform, NewItemsNotifier* notifier, QAction& executeNow,
+                     QLabel& statusPanel, QObject* parent = nullptr);
 
   // Re-arms the timer from the scheduler settings (read again from
   // AppCfg.cfg with reload).

@@ -82,7 +82,7 @@ frmMain::frmMain(AppContext& context, Platform& platform, QWidget* parent)
   setCentralWidget(oTabs_);
 
   buildStatusBar();
-  schedule_ = std::make_unique<ScheduleController>(context_, platform_.network(), notifier_.get(),
+  schedule_ = std::make_unique<ScheduleController>(context_, platform_, notifier_.get(),
                                                    *menus_->mnuToolsExecuteSchedule, *panels_[3]);
   connectMainCommands(*this, *menus_);
 }

@@ -187,7 +187,6 @@ class ReadingWindowsTest : public QObject {
                           "<pubDate>Sun, 01 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item>"
                           "</channel></rss>"});
     Harness h(server.url(QStringLiteral("/gadgets.xml")).toString());
-    h.window->scheduler().setConnectivityTest([] { return true; });
     QCOMPARE(h.shown(kGadget), QStringLiteral("Gadget Weekly"));
     ScheduleEntry entry;
     entry.feedId = kGadget;
