@@ -2,6 +2,7 @@
 #include "app/ScheduleTimer.h"
 #include "app/ui/MainMenus.h"
 #include "app/ui/ScheduleController.h"
+#include "app/ui/frmAbout.h"
 #include "app/ui/frmMain.h"
 #include "app/ui/frmSplash.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
@@ -441,6 +442,14 @@ class MainWindowTest : public QObject {
     h.context.identity.website = "https://tidewell.example.org";
     h.window->mnuHelpWebsite_Click();
     QCOMPARE(h.opened.last(), QStringLiteral("https://tidewell.example.org"));
+    // The about box's link goes the same way.
+    h.opened.clear();
+    h.window->mnuAboutItem_Click();
+    auto* about = h.window->findChild<frmAbout*>();
+    QVERIFY(about != nullptr);
+    emit about->findChild<QLabel*>("lblWebsite")->linkActivated("#");
+    QCOMPARE(h.opened, QStringList{"https://tidewell.example.org"});
+    about->close();
 
     h.context.userStore.setMachineValue("Settings", "chkSplash", "1");
     frmSplash splash(h.context);
