@@ -6,6 +6,7 @@
 #include "app/AppContext.h"
 #include "app/ui/frmMain.h"
 #include "core/StderrMessages.h"
+#include "core/ui/DesktopPlatform.h"
 #include "feeds/ItemStore.h"
 #include "feeds/ui/ViewerHost.h"
 #include "feeds/ui/frmViewFeed.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -36,9 +36,6 @@ class QuietHost : public ViewerHost {
   void popupItemMenu(const QPoint&) override {}
   void showEmailSettings() override {}
   void sendItemByEmail(const QString&, const QString&, const QString&, const QString&) override {}
-  bool openUrl(const QString&) override { return true; }
-  QNetworkAccessManager* network() override { return &manager; }
-  QNetworkAccessManager manager;
 };
 
 // Median and worst of a few runs, in milliseconds.
@@ -83,13 +80,15 @@ void benchViewer(const QString& home) {
   std::printf("store: %d items, %lld bytes\n", merged.added, static_cast<long long>(QFile(store.path()).size()));
 
   QuietHost host;
+  DesktopPlatform platform;
   std::vector<double> open;
   std::vector<double> preview;
   std::vector<double> saved;
   for (int run = 0; run < kRuns; ++run) {
-    frmViewFeed viewer(context, host);
-    viewer.setFeedID(feedId);
-    viewer.setFeedCaption(QStringLiteral("Long feed"));
+    FeedRecord feed;
+    feed.id = feedId;
+    feed.name = QStringLiteral("Long feed");
+    frmViewFeed viewer(context, platform, host, feed);
     viewer.setCheckForNewItems(false);
     viewer.resize(1000, 700);
     viewer.show();
@@ -145,7 +144,8 @@ void benchStartup(const QString& home) {
     context.userStore.setUserValue("Settings", "showHelp", "0");
     QElapsedTimer timer;
     timer.start();
-    frmMain window(context);
+    DesktopPlatform platform;
+    frmMain window(context, platform);
     window.Form_Load();
     window.show();
     QCoreApplication::processEvents();

@@ -10,6 +10,7 @@
 #include "app/ui/ReadingController.h"
 #include "app/ui/frmMain.h"
 #include "core/StderrMessages.h"
+#include "core/ui/DesktopPlatform.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/TreeCounts.h"
 #include "feeds/ItemIndex.h"
@@ -98,8 +99,9 @@ int main(int argc, char* argv[]) {
     AppContext context(AppPaths(home, QCoreApplication::applicationDirPath()), UserStore(home + "/settings"), messages);
     context.userStore.setUserValue("Settings", "Language", "English");
     context.userStore.setUserValue("Settings", "showHelp", "0");
+    DesktopPlatform platform;
     timer.restart();
-    frmMain window(context);
+    frmMain window(context, platform);
     window.Form_Load();
     window.show();
     QCoreApplication::processEvents();

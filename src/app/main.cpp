@@ -3,6 +3,7 @@
 #include "app/ui/frmMain.h"
 #include "app/ui/frmSplash.h"
 #include "core/NetworkProxy.h"
+#include "core/ui/DesktopPlatform.h"
 #include "core/ui/QtUserMessages.h"
 
 #include "TidewellConfig.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
   if (instance.start(app.arguments().mid(1)) == tidewell::SingleInstance::Role::HandedOver) return 0;
   bool showRequested = false;
 
+  tidewell::DesktopPlatform platform;
   tidewell::frmSplash splash(context);
   std::unique_ptr<tidewell::frmMain> mainWindow;
   QObject::connect(&instance, &tidewell::SingleInstance::commandLineReceived, &app, [&] {
@@ -45,7 +47,7 @@ int main(int argc, char* argv[]) {
       showRequested = true;  // still on the splash: shown once the window exists
   });
   splash.setOnElapsed([&] {
-    mainWindow = std::make_unique<tidewell::frmMain>(context);
+    mainWindow = std::make_unique<tidewell::frmMain>(context, platform);
     messages.setParent(mainWindow.get());
     QObject::connect(mainWindow.get(), &tidewell::frmMain::unloaded, &app, [&] {
       splash.close();

@@ -1,11 +1,11 @@
 #include "app/ui/OpmlTransfer.h"
 
 #include "app/AppContext.h"
+#include "core/ui/Platform.h"
 #include "feeddb/OpmlDocument.h"
 #include "feeds/OpmlImporter.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QProgressDialog>
 #include <QWidget>
 
@@ -18,19 +18,14 @@ constexpr int kRefusedListed = 10;
 
 }  // namespace
 
-OpmlTransfer::OpmlTransfer(AppContext& context, QWidget& window, QNetworkAccessManager* manager)
-    : QObject(&window), context_(context), window_(window), manager_(manager) {
-  chooseImportFile = [this] {
-    return QFileDialog::getOpenFileName(&window_, text("MSG_DSK_OPML_IMPORT"), QString(),
-                                        QStringLiteral("OPML (*.opml *.xml);;All Files (*)"));
-  };
-}
+OpmlTransfer::OpmlTransfer(AppContext& context, QWidget& window, Platform& platform)
+    : QObject(&window), context_(context), window_(window), platform_(platform) {}
 
 QString OpmlTransfer::text(const char* key) const { return context_.languages.getMessages(QLatin1String(key)); }
 
 bool OpmlTransfer::importOpml() {
   const QString title = text("MSG_DSK_OPML_IMPORT");
-  const QString path = chooseImportFile ? chooseImportFile() : QString();
+  const QString path = platform_.chooseOpenFile(&window_, title, QStringLiteral("OPML (*.opml *.xml);;All Files (*)"));
   if (path.isEmpty()) return false;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
@@ -45,9 +40,9 @@ bool OpmlTransfer::importOpml() {
   }
 
   OpmlImporter importer(context_.paths, context_.messages);
-  importer.setNetworkManager(manager_);
+  importer.setNetworkManager(platform_.network());
   importer.setConcurrency(context_.settings.downloadConcurrency);
-  if (connectivityTest) importer.setConnectivityTest(connectivityTest);
+  importer.setConnectivityTest([this] { return platform_.isConnected(); });
   QProgressDialog progress(text("MSG_DSK_OPML_CHECKING"), text("MSG_DSK_CANCEL"), 0, 0, &window_);
   progress.setWindowTitle(title);
   progress.setWindowModality(Qt::WindowModal);
@@ -60,7 +55,7 @@ bool OpmlTransfer::importOpml() {
   });
   connect(&progress, &QProgressDialog::canceled, &importer, &OpmlImporter::cancel);
   progress.show();
-  if (onProgress) onProgress(progress);
+  emit progressShown(&progress);
   const Result<OpmlImportReport> report = importer.Import(outline.value());
   progress.close();
   if (!report) {

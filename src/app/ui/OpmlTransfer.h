@@ -3,15 +3,13 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
-class QNetworkAccessManager;
 class QProgressDialog;
 class QWidget;
 
 namespace tidewell {
 
 struct AppContext;
+class Platform;
 
 // File → Import OPML... and Export OPML...: the command line's import and
 // export, with the window's file choice, a cancellable progress window while
@@ -20,25 +18,22 @@ class OpmlTransfer : public QObject {
   Q_OBJECT
 
  public:
-  OpmlTransfer(AppContext& context, QWidget& window, QNetworkAccessManager* manager);
-
-  // The list to import; empty when the user cancelled. A file dialog unless replaced.
-  std::function<QString()> chooseImportFile;
-  // The connectivity test; empty means the importer's own.
-  std::function<bool()> connectivityTest;
-  // Called once the progress window is up (tests cancel through it).
-  std::function<void(QProgressDialog&)> onProgress;
+  OpmlTransfer(AppContext& context, QWidget& window, Platform& platform);
 
   // True when feeds were added (the tree needs reloading).
   bool importOpml();
   void exportOpml();
+
+ signals:
+  // The progress window is up while the feeds are checked.
+  void progressShown(QProgressDialog* progress);
 
  private:
   QString text(const char* key) const;
 
   AppContext& context_;
   QWidget& window_;
-  QNetworkAccessManager* manager_;
+  Platform& platform_;
 };
 
 }  // namespace tidewell

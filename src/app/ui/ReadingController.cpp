@@ -11,6 +11,7 @@
 #include "feeds/ItemIndex.h"
 #include "feeds/ui/ViewerReading.h"
 #include "feeds/ui/frmViewFeed.h"
+#include "scheduler/mScheduler.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/ui/MainMenus.h"
+#include "core/ui/Platform.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -15,15 +16,37 @@ constexpr int kBalloonMs = 5000;
 
 }  // namespace
 
-SystemTray::SystemTray(QMainWindow& window, AppContext& context, MainMenus& menus)
-    : QObject(&window), window_(window), context_(context), menus_(menus) {
+SystemTray::SystemTray(QMainWindow& window, AppContext& context, MainMenus& menus, Platform& platform)
+    : QObject(&window), window_(window), context_(context), menus_(menus), platform_(platform) {
   connect(menus_.mnuSysTray, &QMenu::aboutToShow, this, &SystemTray::prepareMenu);
 }
 
 SystemTray::~SystemTray() { remove(); }
 
-bool SystemTray::available() const {
-  return availabilityTest ? availabilityTest() : QSystemTrayIcon::isSystemTrayAvailable();
+bool SystemTray::available() const { return platform_.trayAvailable(); }
+
+void SystemTray::putWindowInTray() {
+  if (window_.isVisible() && !(window_.windowState() & Qt::WindowMinimized)) trayGeometry_ = window_.saveGeometry();
+  // Without a notification area the window stays minimised where the task
+  // bar can bring it back; hiding it would lose it.
+  if (AddToSystemTray()) inTray_ = true;
+}
+
+void SystemTray::toggleWindow() {
+  // The window's own state decides: the item's caption may be translated.
+  if (!window_.isVisible() || inTray_) {
+    menus_.mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_HIDE")));
+    inTray_ = false;
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+    window_.show();
+    // Back where it was, not in the corner a hidden window is shown in.
+    if (!trayGeometry_.isEmpty()) window_.restoreGeometry(trayGeometry_);
+    window_.activateWindow();
+  } else {
+    menus_.mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_SHOW")));
+    inTray_ = true;
+    window_.hide();
+  }
 }
 
 bool SystemTray::AddToSystemTray() {
@@ -54,12 +77,22 @@ bool SystemTray::AddToSystemTray() {
   return true;
 }
 
+void SystemTray::bringWindowForward() {
+  if (inTray_ || !window_.isVisible()) {
+    toggleWindow();
+  } else {
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+  }
+  window_.raise();
+  window_.activateWindow();
+}
+
 // Adding a feed needs no selected node: the dialog lets the user pick the
 // category, and from the tray the tree is out of sight anyway.
 void SystemTray::prepareMenu() { menus_.mnuSysTrayAddFeed->setEnabled(true); }
 
 void SystemTray::onActivated(QSystemTrayIcon::ActivationReason reason) {
-  if (reason == QSystemTrayIcon::DoubleClick && handleCommand) handleCommand(QStringLiteral("show"));
+  if (reason == QSystemTrayIcon::DoubleClick) emit commandChosen(QStringLiteral("show"));
 }
 
 void SystemTray::remove() {

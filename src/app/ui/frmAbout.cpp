@@ -12,7 +12,7 @@
 
 namespace tidewell {
 
-frmAbout::frmAbout(AppContext& context, std::function<void()> visitWebsite, QWidget* parent) : QDialog(parent) {
+frmAbout::frmAbout(AppContext& context, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAbout"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("About ") + context.identity.programName);
@@ -35,9 +35,7 @@ frmAbout::frmAbout(AppContext& context, std::function<void()> visitWebsite, QWid
       QStringLiteral("<a href=\"#\">") + context.identity.website.toHtmlEscaped() + QStringLiteral("</a>"), this);
   lblWebsite->setObjectName(QStringLiteral("lblWebsite"));
   lblWebsite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-  connect(lblWebsite, &QLabel::linkActivated, this, [visitWebsite] {
-    if (visitWebsite) visitWebsite();
-  });
+  connect(lblWebsite, &QLabel::linkActivated, this, &frmAbout::websiteRequested);
 
   auto* text = new QVBoxLayout;
   text->addWidget(lblProgram);

@@ -2,18 +2,20 @@
 
 #include <QDialog>
 
-#include <functional>
-
 namespace tidewell {
 
 struct AppContext;
 
-// The about box: program name, version, company and website.
+// The about box: program name, version, company and website; a click on the
+// website asks the main window to open it.
 class frmAbout : public QDialog {
   Q_OBJECT
 
  public:
-  frmAbout(AppContext& context, std::function<void()> visitWebsite, QWidget* parent = nullptr);
+  explicit frmAbout(AppContext& context, QWidget* parent = nullptr);
+
+ signals:
+  void websiteRequested();
 };
 
 }  // namespace tidewell

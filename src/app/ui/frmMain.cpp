@@ -4,22 +4,23 @@
 
 #include "TidewellConfig.h"
 #include "app/AppContext.h"
+#include "app/ui/MainCommands.h"
 #include "app/ui/MainMenus.h"
 #include "app/ui/OpmlTransfer.h"
 #include "app/ui/ReadingController.h"
+#include "app/ui/ScheduleController.h"
 #include "app/ui/SystemTray.h"
+#include "app/ui/TrayCommands.h"
+#include "app/ui/TreeCommands.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmConfirmClose.h"
 #include "core/AppFolderSetup.h"
 #include "core/Utilities.h"
-#include "core/ui/DesktopServices.h"
+#include "core/ui/Platform.h"
 #include "email/ui/SendItemByEmail.h"
 #include "feeddb/FeedType.h"
-#include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
-#include "feeddb/ui/frmAddFeed.h"
-#include "feeddb/ui/frmCategory.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/WindowLocalizer.h"
@@ -35,19 +36,15 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDate>
-#include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QNetworkAccessManager>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -59,52 +56,36 @@ const QString kSettings = QStringLiteral("Settings");
 
 }  // namespace
 
-frmMain::frmMain(AppContext& context, QWidget* parent)
-    : QMainWindow(parent),
-      context_(context),
-      network_(new QNetworkAccessManager(this)),
-      scheduler_(context.paths, context.settings, context.scheduler) {
+frmMain::frmMain(AppContext& context, Platform& platform, QWidget* parent)
+    : QMainWindow(parent), context_(context), platform_(platform) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(context_.identity.programName);
   resize(1180, 760);
   setDockOptions(QMainWindow::AnimatedDocks);
-  urlOpener = [](const QString& target) { return OpenUrl(target); };
-  runModal = [](QDialog& dialog) { return dialog.exec(); };
-  scheduler_.setNetworkManager(network_);
   notificationService_ = std::make_unique<NotificationService>(
       QDBusConnection::sessionBus(), context_.identity.programName, QString::fromUtf8(config::kDesktopId));
-  notifier_ = std::make_unique<DesktopNotifier>(context_.languages, notificationService_.get());
-  notifier_->prefersPopup = [this] {
+  notifier_ = std::make_unique<DesktopNotifier>(context_.languages, notificationService_.get(), platform_);
+  notifier_->setPopupPreference([this] {
     context_.settings.LoadAppSettings();
     return context_.settings.popupNotifications == 1;
-  };
-  notifier_->openFeed = [this](const QString& feedId) { showFeedFromAnnouncement(feedId); };
-  scheduler_.setNotifier(notifier_.get());
-  opml_ = new OpmlTransfer(context_, *this, network_);
-  opml_->connectivityTest = [this] { return connectivityTest ? connectivityTest() : util::IsConnected(); };
-  // The run goes on beside everything else; its end gives the window back.
-  connect(&scheduler_, &mScheduler::finished, this, &frmMain::scheduleEnded);
+  });
+  connect(notifier_.get(), &DesktopNotifier::feedRequested, this, &frmMain::showFeedFromAnnouncement);
+  opml_ = new OpmlTransfer(context_, *this, platform_);
 
   menus_ = std::make_unique<MainMenus>(this);
-  tray_ = new SystemTray(*this, context_, *menus_);
-  tray_->hasSelectedNode = [this] { return selectedNode() != nullptr; };
-  tray_->handleCommand = [this](const QString& action) { HandleSystrayMenu(action); };
+  tray_ = new SystemTray(*this, context_, *menus_, platform_);
+  trayCommands_ = std::make_unique<TrayCommands>(*this, *tray_, platform_);
+  connect(tray_, &SystemTray::commandChosen, this, &frmMain::HandleSystrayMenu);
 
   tabs_ = new FeedTabs(this, menus_->mnuWindows, menus_->mnuSubItem);
   oTabs_ = tabs_->area();
+  treeCommands_ = std::make_unique<TreeCommands>(context_, platform_, *this, *tabs_);
   setCentralWidget(oTabs_);
 
   buildStatusBar();
-  connect(&tmrSchedule_, &ScheduleTimer::tick, this, &frmMain::tmrSchedule_Timer);
-  connect(&tmrSchedule_, &ScheduleTimer::started, this, [this](int intervalMs) {
-    writeScheduleLog(ScheduleTimer::startedLogText(
-        intervalMs, QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)));
-  });
-  connect(&tmrSchedule_, &ScheduleTimer::stopped, this, [this] {
-    writeScheduleLog(
-        ScheduleTimer::stoppedLogText(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)));
-  });
-  connectCommands();
+  schedule_ = std::make_unique<ScheduleController>(context_, platform_, notifier_.get(),
+                                                   *menus_->mnuToolsExecuteSchedule, *panels_[3]);
+  connectMainCommands(*this, *menus_);
 }
 
 frmMain::~frmMain() {
@@ -133,68 +114,6 @@ void frmMain::buildStatusBar() {
 }
 
 QLabel* frmMain::statusPanel(int number) const { return number >= 1 && number <= 4 ? panels_[number - 1] : nullptr; }
-
-void frmMain::connectCommands() {
-  MainMenus& m = *menus_;
-  connect(m.mnuFileItem, &QAction::triggered, this, &frmMain::mnuFileItem_Click);
-  connect(m.mnuFileImportOpml, &QAction::triggered, this, [this] {
-    if (opml_->importOpml()) mnuCatRefresh_Click();
-  });
-  connect(m.mnuFileExportOpml, &QAction::triggered, this, [this] { opml_->exportOpml(); });
-  connect(m.mnuCatNew, &QAction::triggered, this, &frmMain::mnuCatNew_Click);
-  connect(m.mnuCatEdit, &QAction::triggered, this, &frmMain::mnuCatEdit_Click);
-  connect(m.mnuCatDel, &QAction::triggered, this, &frmMain::mnuCatDel_Click);
-  connect(m.mnuCatNewFeed, &QAction::triggered, this, &frmMain::mnuCatNewFeed_Click);
-  connect(m.mnuCatRefresh, &QAction::triggered, this, &frmMain::mnuCatRefresh_Click);
-  connect(m.mnuFeedsCheck, &QAction::triggered, this, &frmMain::mnuFeedsCheck_Click);
-  connect(m.mnuFeedsOpen, &QAction::triggered, this, &frmMain::mnuFeedsOpen_Click);
-  connect(m.mnuFeedsAdd, &QAction::triggered, this, &frmMain::mnuFeedsAdd_Click);
-  connect(m.mnuFeedsEdit, &QAction::triggered, this, &frmMain::mnuFeedsEdit_Click);
-  connect(m.mnuFeedsDel, &QAction::triggered, this, &frmMain::mnuFeedsDel_Click);
-  connect(m.mnuToolsEmailSettings, &QAction::triggered, this, &frmMain::mnuToolsEmailSettings_Click);
-  connect(m.mnuToolsSchedule, &QAction::triggered, this, &frmMain::mnuToolsSchedule_Click);
-  connect(m.mnuToolsAppSettings, &QAction::triggered, this, &frmMain::mnuToolsAppSettings_Click);
-  connect(m.mnuToolsSendByEmail, &QAction::triggered, this, &frmMain::mnuToolsSendByEmail_Click);
-  connect(m.mnuToolsExecuteSchedule, &QAction::triggered, this, &frmMain::mnuToolsExecuteSchedule_Click);
-  connect(m.mnuToolsOptionBar, &QAction::triggered, this, &frmMain::mnuToolsOptionBar_Click);
-  connect(m.mnuLanguageItem, &QAction::triggered, this, &frmMain::mnuLanguageItem_Click);
-  connect(m.mnuHelpFile, &QAction::triggered, this, &frmMain::mnuHelpFile_Click);
-  connect(m.mnuAboutItem, &QAction::triggered, this, &frmMain::mnuAboutItem_Click);
-  connect(m.mnuHelpWebsite, &QAction::triggered, this, &frmMain::mnuHelpWebsite_Click);
-  connect(m.mnuFeedItemShow, &QAction::triggered, this, &frmMain::mnuFeedItemShow_Click);
-  connect(m.mnuFeedItemOnline, &QAction::triggered, this, &frmMain::mnuFeedItemOnline_Click);
-  connect(m.mnuFeedItemPlay, &QAction::triggered, this, [this] { passToViewer(QStringLiteral("play")); });
-  connect(m.mnuFeedItemDownload, &QAction::triggered, this, [this] { passToViewer(QStringLiteral("download")); });
-  connect(m.mnuFeedItemDel, &QAction::triggered, this, &frmMain::mnuFeedItemDel_Click);
-  connect(m.mnuFeedItemExportHtml, &QAction::triggered, this, [this] { mnuFeedItemExport_Click(0); });
-  connect(m.mnuFeedItemExportTxt, &QAction::triggered, this, [this] { mnuFeedItemExport_Click(1); });
-  connect(m.mnuFeedItemEmail, &QAction::triggered, this, &frmMain::mnuFeedItemEmail_Click);
-  connect(m.Command1, &QAction::triggered, this, &frmMain::Command1_Click);
-
-  connect(m.mnuSysTrayShow, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("show")); });
-  connect(m.mnuSysTrayAddFeed, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("add_feed")); });
-  connect(m.mnuSysTrayEmailSettings, &QAction::triggered, this,
-          [this] { HandleSystrayMenu(QStringLiteral("email_settings")); });
-  connect(m.mnuSysTraySchedule, &QAction::triggered, this,
-          [this] { HandleSystrayMenu(QStringLiteral("scheduler_settings")); });
-  connect(m.mnuSysTrayAppSettings, &QAction::triggered, this,
-          [this] { HandleSystrayMenu(QStringLiteral("app_settings")); });
-  connect(m.mnuSysTrayHelpFile, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("help_file")); });
-  connect(m.mnuSysTrayContactUs, &QAction::triggered, this,
-          [this] { HandleSystrayMenu(QStringLiteral("help_email")); });
-  connect(m.mnuSysTrayWebsite, &QAction::triggered, this,
-          [this] { HandleSystrayMenu(QStringLiteral("help_website")); });
-  connect(m.mnuSysTrayExit, &QAction::triggered, this, [this] { HandleSystrayMenu(QStringLiteral("close")); });
-
-  connect(m.cmdAddCat, &QToolButton::clicked, this, &frmMain::mnuCatNew_Click);
-  connect(m.cmdAddFeed, &QToolButton::clicked, this, &frmMain::mnuFeedsAdd_Click);
-  connect(m.cmdEmail, &QToolButton::clicked, this, &frmMain::mnuFeedItemEmail_Click);
-  connect(m.cmdSchedule, &QToolButton::clicked, this, &frmMain::mnuToolsSchedule_Click);
-  connect(m.cmdSettings, &QToolButton::clicked, this, &frmMain::mnuToolsAppSettings_Click);
-  connect(m.cmdToggle, &QToolButton::clicked, this, &frmMain::mnuToolsOptionBar_Click);
-  connect(m.cmdWindows, &QToolButton::clicked, this, &frmMain::cmdWindows_Click);
-  connect(m.cmdWebsite, &QToolButton::clicked, this, &frmMain::cmdWebsite_Click);
-}
 
 void frmMain::Form_Load() {
   setWindowTitle(context_.identity.programName);
@@ -260,7 +179,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
       event->ignore();
       // "Keep Running": a window already in the tray stays there, with its
       // icon; a shown one goes there the way a minimise sends it.
-      if (inTray_) {
+      if (tray_->inTray()) {
         tray_->AddToSystemTray();
       } else {
         showMinimized();
@@ -275,9 +194,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_Unload() {
   unloading_ = true;
   // A scheduled check in progress stops before its next feed.
-  context_.scheduler.Running = false;
-  scheduleRunning_ = false;
-  tmrSchedule_.setEnabled(false);
+  schedule_->stop();
   tray_->remove();
   if (reading_) reading_->saveLayout();
   for (frmViewFeed* viewer : viewers()) viewer->forceClose();
@@ -290,7 +207,7 @@ void frmMain::changeEvent(QEvent* event) {
     // After the state change has run its course: showMinimized() shows the
     // window again right after this event, which would undo the hide.
     QTimer::singleShot(0, &lifetime_, [this] {
-      if ((windowState() & Qt::WindowMinimized) && !unloading_ && !inTray_) AddToSystemTray();
+      if ((windowState() & Qt::WindowMinimized) && !unloading_ && !tray_->inTray()) AddToSystemTray();
     });
   }
 }
@@ -300,56 +217,18 @@ void frmMain::retranslate() {
   setWindowTitle(context_.identity.programName + l.getMessages(QStringLiteral("MSG_WND_BY")) +
                  context_.identity.companyName);
   menus_->cmdWebsite->setToolTip(l.getMessages(QStringLiteral("MSG_WND_VISIT")) + context_.identity.website);
-  const bool shown = isVisible() && !inTray_;
+  const bool shown = isVisible() && !tray_->inTray();
   menus_->mnuSysTrayShow->setText(
       l.getMessages(shown && tray_->oSysTray() ? QStringLiteral("MSG_WND_HIDE") : QStringLiteral("MSG_WND_SHOW")));
-  if (!scheduleRunning_) panels_[3]->setText(l.getMessages(QStringLiteral("MSG_WND_READY")));
+  if (!schedule_->running()) panels_[3]->setText(l.getMessages(QStringLiteral("MSG_WND_READY")));
   if (CategoryTreeWidget* tree = tvCategories()) tree->retranslate();
 }
 
-void frmMain::AddToSystemTray() {
-  if (isVisible() && !(windowState() & Qt::WindowMinimized)) trayGeometry_ = saveGeometry();
-  // Without a notification area the window stays minimised where the task
-  // bar can bring it back; hiding it would lose it.
-  if (tray_->AddToSystemTray()) inTray_ = true;
-}
+void frmMain::AddToSystemTray() { tray_->putWindowInTray(); }
 
-void frmMain::HandleSystrayMenu(const QString& action) {
-  if (action == QLatin1String("show")) {
-    // The window's own state decides: the item's caption may be translated.
-    if (!isVisible() || inTray_) {
-      menus_->mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_HIDE")));
-      inTray_ = false;
-      setWindowState(windowState() & ~Qt::WindowMinimized);
-      show();
-      // Back where it was, not in the corner a hidden window is shown in.
-      if (!trayGeometry_.isEmpty()) restoreGeometry(trayGeometry_);
-      activateWindow();
-    } else {
-      menus_->mnuSysTrayShow->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_SHOW")));
-      inTray_ = true;
-      hide();
-    }
-  } else if (action == QLatin1String("add_feed")) {
-    mnuFeedsAdd_Click();
-  } else if (action == QLatin1String("email_settings")) {
-    mnuToolsEmailSettings_Click();
-  } else if (action == QLatin1String("scheduler_settings")) {
-    mnuToolsSchedule_Click();
-  } else if (action == QLatin1String("app_settings")) {
-    mnuToolsAppSettings_Click();
-  } else if (action == QLatin1String("help_file")) {
-    openHelpFile();
-  } else if (action == QLatin1String("help_email")) {
-    openUrl(QStringLiteral("mailto:support@tidewell.example.org"));
-  } else if (action == QLatin1String("help_website")) {
-    cmdWebsite_Click();
-  } else if (action == QLatin1String("close")) {
-    // The close query first: after "Keep Running" every window, and the
-    // tray icon, stays as it was. Only a real close takes the others along.
-    if (close()) UnloadAllForms();
-  }
-}
+bool frmMain::inSystemTray() const { return tray_->inTray(); }
+
+void frmMain::HandleSystrayMenu(const QString& action) { trayCommands_->run(action); }
 
 void frmMain::showFeedFromAnnouncement(const QString& feedId) {
   const std::optional<FeedRecord> feed = mFeeds(context_.paths, context_.messages).FindFeed(feedId);
@@ -359,14 +238,7 @@ void frmMain::showFeedFromAnnouncement(const QString& feedId) {
 }
 
 void frmMain::showFromAnotherStart() {
-  if (unloading_) return;
-  if (inTray_ || !isVisible()) {
-    HandleSystrayMenu(QStringLiteral("show"));
-  } else {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-  }
-  raise();
-  activateWindow();
+  if (!unloading_) tray_->bringWindowForward();
 }
 
 void frmMain::UnloadAllForms() {
@@ -382,41 +254,11 @@ void frmMain::UnloadAllForms() {
 
 // --- Scheduler timer -------------------------------------------------------
 
-void frmMain::EnableSchedule(bool reload) {
-  tmrSchedule_.setEnabled(false);
-  if (reload) (void)context_.settings.LoadSchedulerSettings(true);
-  tmrSchedule_.arm(context_.settings.schedulerEnabled == 1, context_.settings.interval,
-                   context_.commandSwitch == CommandSwitch::Debug);
-}
-
-void frmMain::tmrSchedule_Timer() {
-  if (scheduleRunning_ || context_.scheduler.inProgress) return;
-  tmrSchedule_.setEnabled(false);
-  menus_->mnuToolsExecuteSchedule->setEnabled(false);
-  panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_EXECUTING")));
-  scheduleRunning_ = true;
-  // Started, not waited for: a viewer checking meanwhile gets its answer
-  // whenever it comes, and the run is not held up by one either.
-  if (!scheduler_.start()) scheduleEnded();
-}
-
-void frmMain::scheduleEnded() {
-  if (unloading_ || !scheduleRunning_) return;
-  scheduleRunning_ = false;
-  panels_[3]->setText(context_.languages.getMessages(QStringLiteral("MSG_WND_READY")));
-  menus_->mnuToolsExecuteSchedule->setEnabled(true);
-  // A run by hand leaves the timer as the settings have it: a switched-off
-  // scheduler stays off.
-  EnableSchedule(false);
-}
-
-void frmMain::writeScheduleLog(const QString& text) {
-  if (scheduleLogWriter) {
-    scheduleLogWriter(text);
-    return;
-  }
-  scheduler_.WriteScheduleLog(text);
-}
+void frmMain::EnableSchedule(bool reload) { schedule_->EnableSchedule(reload); }
+void frmMain::tmrSchedule_Timer() { schedule_->tmrSchedule_Timer(); }
+void frmMain::scheduleEnded() { schedule_->scheduleEnded(); }
+ScheduleTimer& frmMain::tmrSchedule() { return schedule_->timer(); }
+mScheduler& frmMain::scheduler() { return schedule_->scheduler(); }
 
 // --- Feed windows ----------------------------------------------------------
 
@@ -428,40 +270,27 @@ bool frmMain::IsFeedOpen(const QString& url, bool activate) { return tabs_->find
 
 void frmMain::OpenFeedWindow(const QString& caption, const QString& id, const QString& url, qint16 type,
                              bool checkForNewItems) {
+  FeedRecord feed;
+  feed.id = id;
+  feed.url = url;
+  feed.name = caption;
+  feed.type = feedTypeFromCode(type);
   if (IsFeedOpen(url, true)) {
     if (frmViewFeed* viewer = activeViewer()) {
-      viewer->setFeedID(id);
-      viewer->setFeedURL(url);
-      viewer->setFeedCaption(caption);
-      viewer->setFeedType(type);
+      viewer->setFeed(feed);
       viewer->setCheckForNewItems(checkForNewItems);
       viewer->LoadFeedData(false);
     }
     return;
   }
-  auto* viewer = new frmViewFeed(context_, *this);
-  if (connectivityTest) viewer->connectivityTest = connectivityTest;
-  viewer->setFeedID(id);
-  viewer->setFeedURL(url);
-  viewer->setFeedCaption(caption);
-  viewer->setFeedType(type);
+  auto* viewer = new frmViewFeed(context_, platform_, *this, feed);
   viewer->setCheckForNewItems(checkForNewItems);
   if (reading_) reading_->viewerOpened(*viewer);
   tabs_->add(viewer, feedTypeFromCode(type));
   refreshTabs();
 }
 
-bool frmMain::closeViewersOf(const QStringList& feedIds) { return tabs_->closeViewersOf(feedIds); }
-
 void frmMain::feedRenamed(const QString& id, const QString& name) { tabs_->rename(id, name); }
-
-void frmMain::syncViewerCaptions() {
-  CategoryTreeWidget* tree = tvCategories();
-  if (tree == nullptr) return;
-  for (frmViewFeed* viewer : viewers()) {
-    if (QTreeWidgetItem* node = tree->findKey(viewer->FeedID())) feedRenamed(viewer->FeedID(), node->text(0));
-  }
-}
 
 void frmMain::refreshTabs() {
   // Tabs follow their windows' titles; the window list follows the tabs.
@@ -486,10 +315,6 @@ void frmMain::popupItemMenu(const QPoint& globalPos) {
 void frmMain::popupFeedMenu(const QPoint& globalPos) { menus_->mnuFeeds->popup(globalPos); }
 void frmMain::popupCategoryMenu(const QPoint& globalPos) { menus_->mnuCat->popup(globalPos); }
 void frmMain::setNewFeedEnabled(bool enabled) { menus_->mnuCatNewFeed->setEnabled(enabled); }
-
-bool frmMain::openUrl(const QString& url) { return urlOpener && urlOpener(url); }
-
-QNetworkAccessManager* frmMain::network() { return network_; }
 
 void frmMain::nextUnreadAfter(const QString& feedId) {
   if (reading_) reading_->nextUnreadAfter(feedId);
@@ -517,116 +342,37 @@ void frmMain::openSelectedFeed(bool check) {
 
 void frmMain::openHelpFile() {
   const QString help = context_.paths.helpFile();
-  if (util::FileExists(help)) openUrl(help);
+  if (util::FileExists(help)) platform_.openFile(help);
 }
 
 // --- Commands ----------------------------------------------------------------
 
 void frmMain::mnuFileItem_Click() { close(); }
 
-void frmMain::mnuCatNew_Click() {
-  frmCategory dialog(
-      context_, frmCategory::AddMode, QString(), [this] { mnuCatRefresh_Click(); }, this);
-  runModal(dialog);
-}
-
-void frmMain::mnuCatEdit_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
-  frmCategory dialog(
-      context_, frmCategory::EditMode, node->text(0), [this] { mnuCatRefresh_Click(); }, this);
-  runModal(dialog);
-}
-
-void frmMain::mnuCatDel_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isCategory(node) || CategoryTreeWidget::isFeed(node)) return;
-  const clsLanguages& l = context_.languages;
-  const QString name = node->text(0);
-  const QString prompt = l.getMessages(QStringLiteral("MSG_DELETE1")) + name +
-                         l.getMessages(QStringLiteral("MSG_DELETE2")) + QStringLiteral("\r\n\r\n") +
-                         l.getMessages(QStringLiteral("MSG_DELETE3"));
-  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + name)) return;
-  QStringList ids;
-  for (int i = 0; i < node->childCount(); ++i) ids << CategoryTreeWidget::keyOf(node->child(i));
-  if (!closeViewersOf(ids)) return;
-  if (mCategories(context_.paths, context_.messages).DeleteCategory(name)) delete node;
-}
-
+void frmMain::mnuCatNew_Click() { treeCommands_->newCategory(); }
+void frmMain::mnuCatEdit_Click() { treeCommands_->editCategory(); }
+void frmMain::mnuCatDel_Click() { treeCommands_->deleteCategory(); }
 void frmMain::mnuCatNewFeed_Click() { mnuFeedsAdd_Click(); }
-
-void frmMain::mnuCatRefresh_Click() {
-  if (CategoryTreeWidget* tree = tvCategories()) tree->LoadCategories();
-  // An edited feed's open viewer takes its new name.
-  syncViewerCaptions();
-}
-
+void frmMain::mnuCatRefresh_Click() { treeCommands_->reloadTree(); }
 void frmMain::mnuFeedsCheck_Click() { openSelectedFeed(true); }
 void frmMain::mnuFeedsOpen_Click() { openSelectedFeed(false); }
-
-void frmMain::mnuFeedsAdd_Click() {
-  frmAddFeed dialog(
-      context_, [this] { mnuCatRefresh_Click(); }, network_, this);
-  QTreeWidgetItem* node = selectedNode();
-  if (CategoryTreeWidget::isFeed(node) && node->parent()) {
-    dialog.categoryName = node->parent()->text(0);
-  } else if (CategoryTreeWidget::isCategory(node)) {
-    dialog.categoryName = node->text(0);
-  }
-  dialog.connectivityTest = connectivityTest;
-  dialog.Form_Load();
-  runModal(dialog);
-}
-
-void frmMain::mnuFeedsEdit_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isFeed(node)) return;
-  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
-  frmAddFeed dialog(
-      context_, [this] { mnuCatRefresh_Click(); }, network_, this);
-  dialog.EditMode = 1;
-  dialog.FeedID = feed.id;
-  dialog.categoryName = feed.category;
-  dialog.txtChannel()->setText(feed.name);
-  dialog.txtURL()->setText(feed.url);
-  dialog.connectivityTest = connectivityTest;
-  dialog.Form_Load();
-  runModal(dialog);
-  // The feed's own choices may have changed under its open viewer.
-  for (frmViewFeed* viewer : viewers()) {
-    if (viewer->FeedID().compare(feed.id, Qt::CaseInsensitive) == 0) viewer->reloadOptions();
-  }
-  // The feed's own choices may have changed under its open viewer.
-  for (frmViewFeed* viewer : viewers()) {
-    if (viewer->FeedID().compare(feed.id, Qt::CaseInsensitive) == 0) viewer->reloadOptions();
-  }
-}
-
-void frmMain::mnuFeedsDel_Click() {
-  QTreeWidgetItem* node = selectedNode();
-  if (!CategoryTreeWidget::isFeed(node) || !node->parent()) return;
-  const clsLanguages& l = context_.languages;
-  const FeedRecord feed = CategoryTreeWidget::recordOf(node);
-  // The prompt and its title name the feed, as the category's do.
-  const QString prompt = l.getMessages(QStringLiteral("MSG_WND_DELETEFEED")).replace(QStringLiteral("%1"), feed.name);
-  if (!context_.messages.askYesNo(prompt, l.getMessages(QStringLiteral("MSG_DELETE4")) + feed.name)) return;
-  if (!closeViewersOf({feed.id})) return;
-  if (mFeeds(context_.paths, context_.messages).DeleteFeed(feed)) delete node;
-}
+void frmMain::mnuFeedsAdd_Click() { treeCommands_->addFeed(); }
+void frmMain::mnuFeedsEdit_Click() { treeCommands_->editFeed(); }
+void frmMain::mnuFeedsDel_Click() { treeCommands_->deleteFeed(); }
 
 void frmMain::mnuToolsEmailSettings_Click() {
   frmEmailSettings dialog(context_, this);
-  runModal(dialog);
+  platform_.runModal(dialog);
 }
 
 void frmMain::mnuToolsSchedule_Click() {
   frmScheduler dialog(context_, this);
-  runModal(dialog);
+  platform_.runModal(dialog);
 }
 
 void frmMain::mnuToolsAppSettings_Click() {
   frmAppSettings dialog(context_, this);
-  runModal(dialog);
+  platform_.runModal(dialog);
 }
 
 void frmMain::mnuToolsSendByEmail_Click() { mnuFeedItemEmail_Click(); }
@@ -655,11 +401,11 @@ void frmMain::showLanguageWindow(bool modal) {
     retranslate();
   };
   if (modal) {
-    frmLanguage dialog(context_, apply, this);
-    runModal(dialog);
+    frmLanguage dialog(context_, platform_, apply, this);
+    platform_.runModal(dialog);
     return;
   }
-  auto* window = new frmLanguage(context_, apply, this);
+  auto* window = new frmLanguage(context_, platform_, apply, this);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->show();
 }
@@ -667,15 +413,15 @@ void frmMain::showLanguageWindow(bool modal) {
 bool frmMain::confirmClose() {
   frmConfirmClose dialog(context_, this);
   dialog.setTrayAvailable(tray_->available());
-  runModal(dialog);
+  platform_.runModal(dialog);
   return dialog.result();
 }
 
 void frmMain::mnuHelpFile_Click() { openHelpFile(); }
 
 void frmMain::mnuAboutItem_Click() {
-  auto* about = new frmAbout(
-      context_, [this] { cmdWebsite_Click(); }, this);
+  auto* about = new frmAbout(context_, this);
+  connect(about, &frmAbout::websiteRequested, this, &frmMain::cmdWebsite_Click);
   about->show();
 }
 
@@ -686,7 +432,7 @@ void frmMain::cmdWebsite_Click() {
   if (!address.contains(QLatin1String("https://")) && !address.contains(QLatin1String("http://"))) {
     address.prepend(QStringLiteral("http://"));
   }
-  openUrl(address);
+  platform_.openUrl(address);
 }
 
 void frmMain::cmdWindows_Click() { menus_->mnuWindows->popup(QCursor::pos()); }
@@ -714,7 +460,7 @@ void frmMain::showEmailSettings() { mnuToolsEmailSettings_Click(); }
 void frmMain::sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
                               const QString& description) {
   // The viewer has made sure a server is set and email.tpl exists.
-  ShowSendEmailWindow(context_, this, channelName, title, link, description);
+  ShowSendEmailWindow(context_, platform_, this, channelName, title, link, description);
 }
 
 void frmMain::Command1_Click() { WindowLocalizer(context_.languages).makeLocalizationFile({this, ucFormDock_}); }

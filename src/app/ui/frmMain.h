@@ -1,15 +1,11 @@
 #pragma once
 
-#include "app/ScheduleTimer.h"
 #include "feeddb/ui/TreeHost.h"
 #include "feeds/ui/ViewerHost.h"
-#include "scheduler/mScheduler.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class QDialog;
@@ -17,7 +13,6 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QNetworkAccessManager;
 class QTreeWidgetItem;
 
 namespace tidewell {
@@ -31,12 +26,19 @@ class frmViewFeed;
 class DesktopNotifier;
 class NotificationService;
 class OpmlTransfer;
+class Platform;
 class ReadingController;
+class ScheduleController;
+class ScheduleTimer;
 class SystemTray;
+class TrayCommands;
+class TreeCommands;
+class mScheduler;
 
 // The main window: the category panel docked at its side, one tab per open
 // feed viewer, the toolbar, the menus, the four-panel status bar and the
-// scheduler timer.
+// scheduler timer. What it and the windows it opens need from the desktop
+// comes through the platform it is given.
 //
 // Each menu and toolbar command has its own slot named after the control
 // (mnuCatNew_Click ...). Commands that open a dialog call the dialog's slot;
@@ -45,7 +47,7 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   Q_OBJECT
 
  public:
-  explicit frmMain(AppContext& context, QWidget* parent = nullptr);
+  frmMain(AppContext& context, Platform& platform, QWidget* parent = nullptr);
   ~frmMain() override;
 
   // The load sequence: folders and database, panel, tabs, date, language,
@@ -83,8 +85,6 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   void showEmailSettings() override;
   void sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
                        const QString& description) override;
-  bool openUrl(const QString& url) override;
-  QNetworkAccessManager* network() override;
   void nextUnreadAfter(const QString& feedId) override;
   void deleteSelectedItem() override;
 
@@ -93,28 +93,22 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
   QMdiArea* mdiArea() const { return oTabs_; }
   frmOptionBar* optionBar() const { return ucFormDock_; }
   CategoryTreeWidget* tvCategories() const;
-  ScheduleTimer& tmrSchedule() { return tmrSchedule_; }
-  mScheduler& scheduler() { return scheduler_; }
+  ScheduleTimer& tmrSchedule();
+  mScheduler& scheduler();
+  ScheduleController& schedule() { return *schedule_; }
   QLabel* statusPanel(int number) const;  // 1..4
   frmViewFeed* activeViewer() const;
   QList<frmViewFeed*> viewers() const;
   bool isUnloading() const { return unloading_; }
   // True while the window lives in the notification area instead of on screen.
-  bool inSystemTray() const { return inTray_; }
+  bool inSystemTray() const;
   SystemTray& systemTray() { return *tray_; }
   DesktopNotifier& notifier() { return *notifier_; }
   OpmlTransfer& opml() { return *opml_; }
   // Counts, mark read, update all, search and the remembered layout (after Form_Load).
   ReadingController* reading() const { return reading_; }
-
-  // How addresses and files are opened (the user's browser); tests replace it.
-  std::function<bool(const QString&)> urlOpener;
-  // The connectivity test the feed viewers make before a check; empty: the system's.
-  std::function<bool()> connectivityTest;
-  // Runs a modal dialog (exec()); tests record or drive the dialogs instead.
-  std::function<int(QDialog&)> runModal;
-  // Appends a text to the scheduler log.
-  std::function<void(const QString&)> scheduleLogWriter;
+  // Hands an item command ("play", "download", ...) to the active viewer.
+  void passToViewer(const QString& action);
 
  public slots:
   void mnuFileItem_Click();
@@ -168,36 +162,27 @@ class frmMain : public QMainWindow, public TreeHost, public ViewerHost {
 
  private:
   void buildStatusBar();
-  void connectCommands();
   void rebuildWindowsMenu();
   void setOptionBarShown(bool shown);
-  void passToViewer(const QString& action);
-  // Closes the viewers of these feeds; false when a busy one refused.
-  bool closeViewersOf(const QStringList& feedIds);
-  // Every open viewer takes its feed's name from the tree.
-  void syncViewerCaptions();
   void openSelectedFeed(bool check);
   void openHelpFile();
-  void writeScheduleLog(const QString& text);
   void Form_Unload();
   QTreeWidgetItem* selectedNode() const;
 
   AppContext& context_;
+  Platform& platform_;
   std::unique_ptr<MainMenus> menus_;
   FeedTabs* tabs_;
   QMdiArea* oTabs_;
   frmOptionBar* ucFormDock_ = nullptr;
   QLabel* panels_[4] = {};
-  ScheduleTimer tmrSchedule_;
-  QNetworkAccessManager* network_;
-  mScheduler scheduler_;
   bool unloading_ = false;
-  bool scheduleRunning_ = false;
-  bool inTray_ = false;
-  QByteArray trayGeometry_;  // where the window was before it went to the tray
   SystemTray* tray_ = nullptr;
   std::unique_ptr<NotificationService> notificationService_;
   std::unique_ptr<DesktopNotifier> notifier_;
+  std::unique_ptr<ScheduleController> schedule_;
+  std::unique_ptr<TrayCommands> trayCommands_;
+  std::unique_ptr<TreeCommands> treeCommands_;
   OpmlTransfer* opml_ = nullptr;
   ReadingController* reading_ = nullptr;
   // Context of connections from windows that may outlive this one's members

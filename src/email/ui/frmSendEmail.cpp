@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "core/Utilities.h"
+#include "core/ui/Platform.h"
 #include "email/EmailAddress.h"
 #include "email/EmailBody.h"
 #include "email/EmailPreconditions.h"
@@ -36,10 +37,8 @@ QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
 
 }  // namespace
 
-frmSendEmail::frmSendEmail(AppContext& context, EmailItem item, QWidget* parent)
-    : QDialog(parent), context_(context), item_(std::move(item)), oSMTP_(new SmtpClient(this)), isConnected_([] {
-        return util::IsConnected();
-      }) {
+frmSendEmail::frmSendEmail(AppContext& context, Platform& platform, EmailItem item, QWidget* parent)
+    : QDialog(parent), context_(context), platform_(platform), item_(std::move(item)), oSMTP_(new SmtpClient(this)) {
   setObjectName(kWindowName);
   setWindowTitle(QStringLiteral("Send Email ... "));
   buildControls();
@@ -145,7 +144,7 @@ void frmSendEmail::btnOK_Click() {
   if (sending_) {
     return;
   }
-  if (!isConnected_()) {
+  if (!platform_.isConnected()) {
     context_.messages.showMessage(
         QStringLiteral("Application faled to access Internet connection on this machine. Please make sure you're "
                        "connected to Internet and try again ..."),

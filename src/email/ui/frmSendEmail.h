@@ -5,8 +5,6 @@
 #include <QDialog>
 
 #include <array>
-#include <functional>
-
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -17,6 +15,7 @@ class QStatusBar;
 namespace tidewell {
 
 struct AppContext;
+class Platform;
 class SmtpClient;
 
 // Sends one feed item as an HTML mail. The send runs in the background: the
@@ -26,7 +25,7 @@ class frmSendEmail : public QDialog {
   Q_OBJECT
 
  public:
-  frmSendEmail(AppContext& context, EmailItem item, QWidget* parent = nullptr);
+  frmSendEmail(AppContext& context, Platform& platform, EmailItem item, QWidget* parent = nullptr);
   ~frmSendEmail() override;
 
   const QString& ChannelName() const { return item_.channelName; }
@@ -36,8 +35,6 @@ class frmSendEmail : public QDialog {
 
   // True from the start of a send until its result has been shown.
   bool sending() const { return sending_; }
-  // The connectivity test; util::IsConnected unless replaced (tests).
-  void setConnectivityCheck(std::function<bool()> check) { isConnected_ = std::move(check); }
 
   QLineEdit* txtTo() const { return txtTo_; }
   QLineEdit* txtSubject() const { return txtSubject_; }
@@ -59,10 +56,10 @@ class frmSendEmail : public QDialog {
   void oSMTP_SendFailed(const QString& explanation);
 
   AppContext& context_;
+  Platform& platform_;
   EmailItem item_;
   SmtpClient* oSMTP_;
   bool sending_ = false;
-  std::function<bool()> isConnected_;
 
   QLabel* lblItem_ = nullptr;
   QLineEdit* txtTo_ = nullptr;

@@ -4,6 +4,7 @@
 #include "core/RuntimeError.h"
 #include "core/Utilities.h"
 #include "core/ui/ComboAutoComplete.h"
+#include "core/ui/Platform.h"
 #include "feeddb/FeedRecord.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
@@ -35,22 +36,11 @@ const QString kOk = QStringLiteral("ok");
 
 }  // namespace
 
-frmAddFeed::frmAddFeed(AppContext& context, std::function<void()> reloadTree, QNetworkAccessManager* manager,
-                       QWidget* parent)
-    : QDialog(parent), context_(context), reloadTree_(std::move(reloadTree)), manager_(manager) {
+frmAddFeed::frmAddFeed(AppContext& context, Platform& platform, std::function<void()> reloadTree, QWidget* parent)
+    : QDialog(parent), context_(context), platform_(platform), reloadTree_(std::move(reloadTree)) {
   setObjectName(QStringLiteral("frmAddFeed"));
   setWindowTitle(QStringLiteral("Add New Feed ..."));
   setModal(true);
-  chooseFeed = [this](const QList<DiscoveredFeed>& feeds) {
-    QStringList choices;
-    for (const DiscoveredFeed& feed : feeds)
-      choices << (feed.title.isEmpty() ? feed.url : feed.title + QStringLiteral(" \u2014 ") + feed.url);
-    bool ok = false;
-    const QString picked =
-        QInputDialog::getItem(this, windowTitle(), context_.languages.getMessages(QStringLiteral("MSG_DSK_PICK_FEED")),
-                              choices, 0, false, &ok);
-    return ok ? int(choices.indexOf(picked)) : -1;
-  };
 
   lblInfo0_ = new QLabel(QStringLiteral("Feed URL:"), this);
   lblInfo0_->setObjectName(QStringLiteral("lblInfo0"));
@@ -235,6 +225,21 @@ void frmAddFeed::reject() {
   QDialog::reject();
 }
 
+int frmAddFeed::chooseFeed(const QList<DiscoveredFeed>& feeds) {
+  QStringList choices;
+  for (const DiscoveredFeed& feed : feeds)
+    choices << (feed.title.isEmpty() ? feed.url : feed.title + QStringLiteral(" \u2014 ") + feed.url);
+  QInputDialog picker(this);
+  picker.setObjectName(QStringLiteral("dlgPickFeed"));
+  picker.setWindowTitle(windowTitle());
+  picker.setLabelText(context_.languages.getMessages(QStringLiteral("MSG_DSK_PICK_FEED")));
+  picker.setComboBoxItems(choices);
+  picker.setComboBoxEditable(false);
+  picker.setTextValue(choices.value(0));
+  if (platform_.runModal(picker) != QDialog::Accepted) return -1;
+  return int(choices.indexOf(picker.textValue()));
+}
+
 void frmAddFeed::validate() {
   if (util::IsBlank(txtURL_->text())) {
     context_.messages.showMessage(QStringLiteral("Please specify Feed URL."), QStringLiteral("Feed URL?"),
@@ -250,9 +255,9 @@ void frmAddFeed::validate() {
   request.url = txtURL_->text().trimmed();
   request.debugXmlPath = context_.paths.debugXml();
   request.timeoutMs = validationTimeoutMs;
-  request.isConnected = connectivityTest;
-  request.manager = manager_;
-  request.chooseFeed = chooseFeed;
+  request.isConnected = [this] { return platform_.isConnected(); };
+  request.manager = platform_.network();
+  request.chooseFeed = [this](const QList<DiscoveredFeed>& feeds) { return chooseFeed(feeds); };
   DownloadCancel cancel;
   request.cancel = &cancel;
   validation_ = &cancel;

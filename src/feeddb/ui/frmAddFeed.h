@@ -11,7 +11,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QNetworkAccessManager;
 class QPushButton;
 class QSpinBox;
 
@@ -19,18 +18,19 @@ namespace tidewell {
 
 struct AppContext;
 class DownloadCancel;
+class Platform;
 
 // Subscribes to a feed (EditMode 0) or edits one (EditMode 1) in two steps on
 // one button: the first press downloads the address and detects the feed's
 // type and title; the second stores the feed, creating a typed category that
 // does not exist yet. The opener sets the public state, then calls
-// Form_Load() and shows the dialog.
+// Form_Load() and shows the dialog. A web page offering several feeds asks
+// which one in a list, run through the platform.
 class frmAddFeed : public QDialog {
   Q_OBJECT
 
  public:
-  frmAddFeed(AppContext& context, std::function<void()> reloadTree, QNetworkAccessManager* manager = nullptr,
-             QWidget* parent = nullptr);
+  frmAddFeed(AppContext& context, Platform& platform, std::function<void()> reloadTree, QWidget* parent = nullptr);
 
   qint16 EditMode = 0;
   QString FeedID;
@@ -58,12 +58,8 @@ class frmAddFeed : public QDialog {
   QCheckBox* chkKeepUnread() const { return chkKeepUnread_; }
   QComboBox* cmbPictures() const { return cmbPictures_; }
 
-  // Test seams: the connectivity test and the validation's time limit.
-  std::function<bool()> connectivityTest;
+  // The validation's time limit (tests shorten it).
   int validationTimeoutMs = 6000;
-  // A web page offering several feeds: which one (-1: none). A list to pick
-  // from unless replaced.
-  std::function<int(const QList<DiscoveredFeed>&)> chooseFeed;
 
  public slots:
   void btnOK_Click();
@@ -74,6 +70,8 @@ class frmAddFeed : public QDialog {
 
  private:
   void validate();
+  // Which of a page's feeds to subscribe to (-1: none).
+  int chooseFeed(const QList<DiscoveredFeed>& feeds);
   void store();
   void loadRetention();
   void storeRetention(const QString& feedId);
@@ -81,8 +79,8 @@ class frmAddFeed : public QDialog {
   void storePictures(const QString& feedId);
 
   AppContext& context_;
+  Platform& platform_;
   std::function<void()> reloadTree_;
-  QNetworkAccessManager* manager_;
   qint16 typeOfFeed_ = -1;
   // The running validation's stop, null when none runs.
   DownloadCancel* validation_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class QNetworkAccessManager;
 class QPoint;
 
 namespace tidewell {
@@ -23,10 +22,6 @@ class ViewerHost {
   // The send dialog (modal) for one item.
   virtual void sendItemByEmail(const QString& channelName, const QString& title, const QString& link,
                                const QString& description) = 0;
-  // Opens a web address in the user's browser.
-  virtual bool openUrl(const QString& url) = 0;
-  // The program's network access, shared by every download.
-  virtual QNetworkAccessManager* network() = 0;
   // Space or N found no unread item below the selection: the next feed with
   // unread items is opened at its first one.
   virtual void nextUnreadAfter(const QString& feedId) { (void)feedId; }

@@ -1,83 +1,42 @@
 #include "feeds/ui/frmViewFeed.h"
 
 #include "app/AppContext.h"
-#include "core/RuntimeError.h"
 #include "core/Utilities.h"
-#include "feeds/ExportFileName.h"
-#include "feeds/FeedDates.h"
+#include "core/ui/Platform.h"
 #include "feeds/FeedFetch.h"
 #include "feeds/FeedOptions.h"
 #include "feeds/FeedParser.h"
-#include "feeds/ItemExport.h"
-#include "feeds/LinkPolicy.h"
 #include "feeds/ViewerCheck.h"
-#include "feeds/ui/EnclosureSaver.h"
+#include "feeds/ui/ItemRow.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/PreviewPage.h"
 #include "feeds/ui/ViewerHost.h"
+#include "feeds/ui/ViewerItemCommands.h"
 #include "feeds/ui/ViewerReading.h"
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QCloseEvent>
-#include <QCollator>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSplitter>
-#include <QTime>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace tidewell {
 
-namespace {
-
-const QString kSettings = QStringLiteral("Settings");
-// The folder the last export went to, where the next one starts.
-const QString kExportFolderKey = QStringLiteral("ExportFolder");
-
-// The system's long time form without a time zone, as the dates are shown
-// in the zone the feed wrote them in.
-QString longTime(const QString& time) {
-  if (util::IsBlank(time)) return {};
-  QTime parsed = QTime::fromString(time, QStringLiteral("H:mm:ss"));
-  if (!parsed.isValid()) parsed = QTime::fromString(time, QStringLiteral("H:mm"));
-  if (!parsed.isValid()) return {};
-  static const QString format = [] {
-    QString f = QLocale().timeFormat(QLocale::LongFormat);
-    f.remove(QLatin1Char('t'));
-    return f.trimmed();
-  }();
-  return QLocale().toString(parsed, format);
-}
-
-// The list compares the texts of the sort column, as the rows show them.
-class ItemRow : public QTreeWidgetItem {
- public:
-  using QTreeWidgetItem::QTreeWidgetItem;
-  bool operator<(const QTreeWidgetItem& other) const override {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    if (column != frmViewFeed::ColTitle) return text(column) < other.text(column);
-    // Titles in natural order: "report 2" before "report 29".
-    static const QCollator collator = [] {
-      QCollator c;
-      c.setNumericMode(true);
-      c.setCaseSensitivity(Qt::CaseInsensitive);
-      return c;
-    }();
-    return collator.compare(text(column), other.text(column)) < 0;
-  }
-};
-
-}  // namespace
-
-frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
-    : QWidget(parent), context_(context), host_(host) {
+frmViewFeed::frmViewFeed(AppContext& context, Platform& platform, ViewerHost& host, const FeedRecord& feed,
+                         QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      platform_(platform),
+      host_(host),
+      feedId_(feed.id),
+      feedUrl_(feed.url),
+      feedCaption_(feed.name),
+      feedType_(feedTypeCode(feed.type)) {
   setObjectName(QStringLiteral("frmViewFeed"));
   setAttribute(Qt::WA_DeleteOnClose);
   unreadIcon_ = QIcon(QStringLiteral(":/icons/unread.png"));
@@ -109,14 +68,15 @@ frmViewFeed::frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent)
   boldFont_.setBold(true);
 
   preview_ = new PreviewBrowser(this);
-  preview_->setNetwork(host_.network());
-  preview_->setLinkHandler([this](const QUrl& url) { host_.openUrl(url.toString()); });
+  preview_->setNetwork(platform_.network());
+  preview_->setLinkHandler([this](const QUrl& url) { platform_.openUrl(url.toString()); });
 
   splitter_ = new QSplitter(Qt::Vertical, this);
   splitter_->setObjectName(QStringLiteral("picSplitter"));
   splitter_->setChildrenCollapsible(false);
   splitter_->setHandleWidth(6);
   reading_ = new ViewerReading(*this, context_, host_);
+  commands_ = std::make_unique<ViewerItemCommands>(*this, context_, platform_, host_);
   splitter_->addWidget(reading_->wrapList(list_));
   splitter_->addWidget(preview_);
   splitter_->setStretchFactor(0, 2);
@@ -164,6 +124,13 @@ void frmViewFeed::retranslate() {
 }
 
 QString frmViewFeed::itemStorePath() const { return context_.paths.itemStore(feedId_); }
+
+void frmViewFeed::setFeed(const FeedRecord& feed) {
+  feedId_ = feed.id;
+  feedUrl_ = feed.url;
+  feedType_ = feedTypeCode(feed.type);
+  setFeedCaption(feed.name);
+}
 
 void frmViewFeed::setFeedCaption(const QString& caption) {
   feedCaption_ = caption;
@@ -218,9 +185,8 @@ void frmViewFeed::LoadFeedData(bool loadStored) {
   if (!checkForNewItems_) return endLoad(feedCaption_);
 
   if (check_ == nullptr) {
-    // The test is looked up at every check: it may be replaced after the first.
-    const auto connected = [this] { return connectivityTest ? connectivityTest() : util::IsConnected(); };
-    check_ = new ViewerCheck(host_.network(), connected, context_.messages, context_.identity.programName, this);
+    const auto connected = [this] { return platform_.isConnected(); };
+    check_ = new ViewerCheck(platform_.network(), connected, context_.messages, context_.identity.programName, this);
     connect(check_, &ViewerCheck::executingChanged, this, [this](bool executing) { stillExecuting_ = executing; });
     connect(check_, &ViewerCheck::parsing, this, [this] { setCaption(feedCaption_ + text("MSG_WND_PARSING")); });
     connect(check_, &ViewerCheck::finished, this, &frmViewFeed::onChecked);
@@ -292,22 +258,8 @@ void frmViewFeed::LoadStoredItems() {
   QList<QTreeWidgetItem*> rows;
   rows.reserve(static_cast<qsizetype>(stored->items.size()));
   for (const StoredItem& item : stored->items) {
-    auto* row = new ItemRow;
-    row->setText(ColTitle, item.title);
-    row->setData(ColTitle, TagRole, item.link);
-    row->setData(ColTitle, MediaRole, item.media);
-    row->setData(ColTitle, IdRole, item.id);
-    row->setData(ColTitle, OccurrenceRole, item.occurrence);
-    FeedItem date;
-    ItemStore::SplitStoredDate(item.date, date);
-    const QString time = longTime(date.time);
-    if (!time.isEmpty()) {
-      row->setText(ColPublished, date.day + QLatin1Char(' ') + date.month + QLatin1Char(' ') + date.year +
-                                     QStringLiteral(" ; ") + time);
-      row->setText(ColDateSort, DateKey(date.day, date.month, date.year, date.time));
-    }
+    ItemRow* row = ItemRow::fromStored(item);
     setRowRead(row, item.status.toInt() != 0);
-    row->setData(ColTitle, StarRole, item.starred);
     reading_->decorate(row);
     idCounts_[item.id] = qMax(idCounts_.value(item.id), item.occurrence + 1);
     rows.append(row);
@@ -335,21 +287,7 @@ void frmViewFeed::AddNewItemsToList(const MergeResult& merged) {
   }
   QList<QTreeWidgetItem*> rows;
   for (const FeedItem& item : merged.addedItems) {
-    auto* row = new ItemRow;
-    row->setText(ColTitle, item.title);
-    const QString time = longTime(item.time);
-    if (!item.hasDate() || time.isEmpty()) {
-      row->setText(ColPublished, text("MSG_WND_NODATE"));
-      row->setText(ColDateSort, QStringLiteral("0"));
-    } else {
-      row->setText(ColPublished, item.day + QLatin1Char(' ') + item.month + QLatin1Char(' ') + item.year +
-                                     QStringLiteral(" ; ") + time);
-      row->setText(ColDateSort, DateKey(item));
-    }
-    row->setData(ColTitle, TagRole, item.link);
-    row->setData(ColTitle, MediaRole, item.media);
-    row->setData(ColTitle, IdRole, item.id);
-    row->setData(ColTitle, OccurrenceRole, idCounts_.value(item.id));
+    ItemRow* row = ItemRow::fromNew(item, idCounts_.value(item.id), text("MSG_WND_NODATE"));
     idCounts_[item.id] = idCounts_.value(item.id) + 1;
     setRowRead(row, false);
     reading_->decorate(row);
@@ -479,113 +417,11 @@ void frmViewFeed::ShowItemPreview() {
   }
 }
 
-void frmViewFeed::HandlePopupMenu(const QString& action) {
-  if (action == QLatin1String("show")) {
-    ShowItemPreview();
-  } else if (action == QLatin1String("del")) {
-    deleteSelected();
-  } else if (action == QLatin1String("txt") || action == QLatin1String("html")) {
-    exportPreview(action == QLatin1String("html"));
-  } else if (action == QLatin1String("email")) {
-    sendSelectedByEmail();
-  } else if (action == QLatin1String("play")) {
-    // The system's player for the enclosure's type takes the address.
-    const QString media = selectedEnclosure();
-    if (!util::IsBlank(media)) host_.openUrl(media);
-  } else if (action == QLatin1String("download")) {
-    const QString media = selectedEnclosure();
-    if (!util::IsBlank(media)) EnclosureSaver::save(context_, this, host_.network(), media);
-  } else if (action == QLatin1String("online")) {
-    if (QTreeWidgetItem* row = selectedRow()) {
-      // A feed's link reaches the system's opener only as a web or mail address.
-      const std::optional<QUrl> link =
-          LinkPolicy::original(row->data(ColTitle, TagRole).toString(), row->data(ColTitle, MediaRole).toString());
-      if (link) host_.openUrl(link->toString(QUrl::FullyEncoded));
-    }
-  }
-}
+void frmViewFeed::HandlePopupMenu(const QString& action) { commands_->run(action); }
 
 QString frmViewFeed::selectedEnclosure() const {
   const QTreeWidgetItem* row = selectedRow();
   return row ? row->data(ColTitle, MediaRole).toString() : QString();
-}
-
-void frmViewFeed::deleteSelected() {
-  QTreeWidgetItem* row = selectedRow();
-  if (!row) return;
-  const ItemRef ref{row->data(ColTitle, IdRole).toString(), row->data(ColTitle, OccurrenceRole).toInt()};
-  if (!ItemStore(itemStorePath()).ItemOperation(ref, QStringLiteral("del"), true, context_.messages)) return;
-  {
-    // The row that becomes current is not shown: the preview goes blank.
-    const QSignalBlocker quiet(list_);
-    delete row;
-  }
-  // The items after it with the same id moved up one place in the store.
-  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* other = list_->topLevelItem(i);
-    if (other->data(ColTitle, IdRole).toString() != ref.id) continue;
-    const int occurrence = other->data(ColTitle, OccurrenceRole).toInt();
-    if (occurrence > ref.occurrence) other->setData(ColTitle, OccurrenceRole, occurrence - 1);
-  }
-  idCounts_[ref.id] = qMax(0, idCounts_.value(ref.id) - 1);
-  preview_->Navigate(QStringLiteral("about:blank"));
-  emit itemsChanged(feedId_);
-}
-
-void frmViewFeed::exportPreview(bool html) {
-  // The item the menu was opened on, which need not be the one previewed;
-  // without a row, what the preview shows.
-  FeedItem shown = preview_->isBlank() ? FeedItem() : currentItem_;
-  if (QTreeWidgetItem* row = selectedRow()) {
-    FeedItem info;
-    if (!pageOfRow(row, info)) return;
-    shown = info;
-  }
-  const QString extension = html ? QStringLiteral("html") : QStringLiteral("txt");
-  QString folder = context_.userStore.userValue(kSettings, kExportFolderKey, QString());
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-  const QString path = context_.messages.saveFileName(
-      QStringLiteral("Save As ..."), QDir(folder).filePath(SuggestExportFileName(shown.title, extension)),
-      html ? QStringLiteral("HTML Files (*.htm *.html)") : QStringLiteral("Text Files (*.txt)"));
-  if (util::IsBlank(path)) return;
-  QString target = path;
-  if (QFileInfo(target).suffix().isEmpty()) target += QLatin1Char('.') + extension;
-  // Built again from the item as the command line builds it: a document of
-  // its own, sanitised and escaped; the text has no placeholder for pictures.
-  const QString note = context_.languages.getMessages(QStringLiteral("MSG_SEC_CUT"));
-  QString text = html ? ItemExport::Html(shown, context_.identity.programName, note) : ItemExport::Text(shown, note);
-  if (!html) text.remove(QChar(0xFFFC));
-  if (!util::WriteTextFile(target, text)) {
-    reportRuntimeError(context_.messages, QStringLiteral("HandlePopupMenu"), 3,
-                       QStringLiteral("Cannot write the file ") + target);
-    return;
-  }
-  context_.userStore.setUserValue(kSettings, kExportFolderKey, QFileInfo(target).absolutePath());
-}
-
-void frmViewFeed::sendSelectedByEmail() {
-  if (list_->topLevelItemCount() == 0 || !selectedRow()) return;
-  context_.settings.LoadEmailSettings();
-  if (util::IsBlank(context_.settings.smtpServer)) {
-    if (context_.messages.askYesNo(QStringLiteral("Email Server Settings are not properly configured. Would you like "
-                                                  "to set Email Server Settings now?"),
-                                   QStringLiteral("Email Server Settings not configured!"))) {
-      host_.showEmailSettings();
-    } else {
-      context_.messages.showMessage(QStringLiteral("Application cannot send Email. Please configure Email Server from "
-                                                   "\"Email Settings\" panel and try again."),
-                                    QStringLiteral("Cannot Send Email!"), MessageIcon::Exclamation);
-    }
-    return;
-  }
-  if (!util::FileExists(context_.paths.emailTpl())) {
-    context_.messages.showMessage(QStringLiteral("Required Email Message object file is missing or hidden. Please "
-                                                 "reinstall application to resolve this issue."),
-                                  QStringLiteral("Error!"), MessageIcon::Exclamation);
-    return;
-  }
-  host_.sendItemByEmail(feedCaption_, currentItem_.title,
-                        currentItem_.media.isEmpty() ? currentItem_.link : currentItem_.media, currentItem_.body());
 }
 
 void frmViewFeed::keepSplitterInBand(int position) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feeddb/FeedRecord.h"
 #include "feeds/FeedCheck.h"
 #include "feeds/FeedItem.h"
 #include "feeds/ItemStore.h"
@@ -11,7 +12,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 #include <optional>
 
 class QSplitter;
@@ -21,10 +22,12 @@ class QTreeWidgetItem;
 namespace tidewell {
 
 struct AppContext;
+class Platform;
 class PreviewBrowser;
 class ViewerHost;
 class ViewerReading;
 class ViewerCheck;
+class ViewerItemCommands;
 
 // The window in which one feed is read: its stored items in lstItems, a check
 // of the feed URL for new ones, and the selected item's preview below.
@@ -39,17 +42,18 @@ class frmViewFeed : public QWidget {
   enum Role { TagRole = Qt::UserRole, IdRole, OccurrenceRole, UnreadRole, MediaRole, StarRole };
   static constexpr int kDelayMs = 400;
 
-  frmViewFeed(AppContext& context, ViewerHost& host, QWidget* parent = nullptr);
+  frmViewFeed(AppContext& context, Platform& platform, ViewerHost& host, const FeedRecord& feed,
+              QWidget* parent = nullptr);
   ~frmViewFeed() override;
 
+  // The window shows another feed (the one already open under its address).
+  void setFeed(const FeedRecord& feed);
   QString FeedID() const { return feedId_; }
-  void setFeedID(const QString& id) { feedId_ = id; }
   QString FeedURL() const { return feedUrl_; }
   void setFeedURL(const QString& url) { feedUrl_ = url; }
   QString FeedCaption() const { return feedCaption_; }
   void setFeedCaption(const QString& caption);
   qint16 FeedType() const { return feedType_; }
-  void setFeedType(qint16 type) { feedType_ = type; }
   bool CheckForNewItems() const { return checkForNewItems_; }
   void setCheckForNewItems(bool check) { checkForNewItems_ = check; }
   const QByteArray& FeedData() const { return feedData_; }
@@ -75,8 +79,6 @@ class frmViewFeed : public QWidget {
   // The texts the window sets itself (placeholder, caption marks), in the current language.
   void retranslate();
 
-  // The connectivity test before a check; util::IsConnected unless replaced.
-  std::function<bool()> connectivityTest;
   // How long a check waits for the server (tests shorten it).
   int fetchTimeoutMs = 10000;
   // How long storing new items waits for another writer of the store (tests shorten it).
@@ -122,20 +124,20 @@ class frmViewFeed : public QWidget {
   // The preview page of a row (view.tpl filled in, nothing marked read); the
   // preview's error boxes and nullopt when it cannot be made.
   std::optional<QString> pageOfRow(QTreeWidgetItem* row, FeedItem& info);
-  void deleteSelected();
-  void exportPreview(bool html);
-  void sendSelectedByEmail();
   void lstItems_Click();
   void keepSplitterInBand(int position);
   bool eventFilter(QObject* watched, QEvent* event) override;
   friend class ViewerReading;
+  friend class ViewerItemCommands;
 
   AppContext& context_;
+  Platform& platform_;
   ViewerHost& host_;
   QTreeWidget* list_;
   PreviewBrowser* preview_;
   QSplitter* splitter_;
   ViewerReading* reading_;
+  std::unique_ptr<ViewerItemCommands> commands_;
   ViewerCheck* check_ = nullptr;
   QTimer delay_;
   QIcon unreadIcon_;

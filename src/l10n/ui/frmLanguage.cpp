@@ -3,7 +3,7 @@
 #include "TidewellConfig.h"
 #include "app/AppContext.h"
 #include "core/Utilities.h"
-#include "core/ui/DesktopServices.h"
+#include "core/ui/Platform.h"
 #include "l10n/ui/WindowLocalizer.h"
 
 #include <QComboBox>
@@ -28,13 +28,13 @@ constexpr int kFetchTimeoutMs = 30000;
 
 }  // namespace
 
-frmLanguage::frmLanguage(AppContext& context, std::function<void(const QString&)> applyToMainWindow, QWidget* parent)
+frmLanguage::frmLanguage(AppContext& context, Platform& platform, std::function<void(const QString&)> applyToMainWindow,
+                         QWidget* parent)
     : QDialog(parent),
       languageBaseUrl(QString::fromUtf8(config::kLanguageBaseUrl)),
-      fileOpener(&OpenUrl),
       context_(context),
-      applyToMainWindow_(std::move(applyToMainWindow)),
-      network_(new QNetworkAccessManager(this)) {
+      platform_(platform),
+      applyToMainWindow_(std::move(applyToMainWindow)) {
   setObjectName(QStringLiteral("frmLanguage"));
   setWindowTitle(QStringLiteral("Language Selection"));
 
@@ -110,7 +110,7 @@ QByteArray frmLanguage::fetch(const QString& url) {
   QNetworkRequest request{QUrl(url)};
   request.setTransferTimeout(kFetchTimeoutMs);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-  QNetworkReply* reply = network_->get(request);
+  QNetworkReply* reply = platform_.network()->get(request);
   QEventLoop wait;
   connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
   wait.exec(QEventLoop::ExcludeUserInputEvents);
@@ -149,7 +149,8 @@ bool frmLanguage::Command1_Click() {
 
 void frmLanguage::Command3_Click() {
   const QString file = context_.languages.localizationFile();
-  if (util::FileExists(file) && fileOpener) fileOpener(file);
+  // The user's editor for its type opens it for translating.
+  if (util::FileExists(file)) platform_.openFile(file);
 }
 
 }  // namespace tidewell

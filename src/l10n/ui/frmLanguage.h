@@ -6,12 +6,12 @@
 
 class QComboBox;
 class QLabel;
-class QNetworkAccessManager;
 class QPushButton;
 
 namespace tidewell {
 
 struct AppContext;
+class Platform;
 
 // Picks the interface language from the groups of Localization.txt, fetches a
 // newer file and opens the file for translating. Choosing a language
@@ -23,7 +23,8 @@ class frmLanguage : public QDialog {
  public:
   static inline const QString kPrompt = QStringLiteral("Choose Language Here");
 
-  frmLanguage(AppContext& context, std::function<void(const QString&)> applyToMainWindow, QWidget* parent = nullptr);
+  frmLanguage(AppContext& context, Platform& platform, std::function<void(const QString&)> applyToMainWindow,
+              QWidget* parent = nullptr);
 
   // Where language files are fetched from: base URL + product number +
   // "/Localization.txt". The base is a build constant; tests point it at a
@@ -31,8 +32,6 @@ class frmLanguage : public QDialog {
   QString languageBaseUrl;
   static int productNumber();
   QString updateUrl() const;
-  // Opens the localization file with the user's editor; replaced in tests.
-  std::function<bool(const QString&)> fileOpener;
 
   QComboBox* Combo1() const { return Combo1_; }
   QPushButton* Command1() const { return Command1_; }
@@ -52,8 +51,8 @@ class frmLanguage : public QDialog {
   QByteArray fetch(const QString& url);
 
   AppContext& context_;
+  Platform& platform_;
   std::function<void(const QString&)> applyToMainWindow_;
-  QNetworkAccessManager* network_;
   QLabel* Label1_;
   QComboBox* Combo1_;
   QPushButton* Command1_;

@@ -1,5 +1,6 @@
 #include "scheduler/ui/DesktopNotifier.h"
 
+#include "core/ui/Platform.h"
 #include "l10n/clsLanguages.h"
 #include "scheduler/NotificationService.h"
 #include "scheduler/ui/frmNotification.h"
@@ -9,13 +10,13 @@
 
 namespace tidewell {
 
-DesktopNotifier::DesktopNotifier(clsLanguages& languages, NotificationService* service, QObject* parent)
-    : QObject(parent), languages_(languages), service_(service) {
-  soundPlayer = &frmNotification::playDetached;
+DesktopNotifier::DesktopNotifier(clsLanguages& languages, NotificationService* service, Platform& platform,
+                                 QObject* parent)
+    : QObject(parent), languages_(languages), service_(service), platform_(platform) {
   if (service_ != nullptr) {
     // The announcement's "Open" shows the first feed it lists.
     connect(service_, &NotificationService::openRequested, this, [this] {
-      if (!desktopFeedIds_.isEmpty() && openFeed) openFeed(desktopFeedIds_.first());
+      if (!desktopFeedIds_.isEmpty()) emit feedRequested(desktopFeedIds_.first());
     });
   }
 }
@@ -24,8 +25,9 @@ DesktopNotifier::~DesktopNotifier() {
   if (popup_) delete popup_.data();
 }
 
-frmNotification* DesktopNotifier::create(clsLanguages& languages, const NewItemsNotification& notification) {
-  auto* window = new frmNotification(languages);
+frmNotification* DesktopNotifier::create(clsLanguages& languages, Platform& platform,
+                                         const NewItemsNotification& notification) {
+  auto* window = new frmNotification(languages, platform);
   window->TransparencyPercentage = static_cast<qint16>(notification.transparencyPercentage);
   window->SoundFilePath = notification.soundFilePath;
   window->PlaySound = notification.playSound;
@@ -37,7 +39,7 @@ frmNotification* DesktopNotifier::create(clsLanguages& languages, const NewItems
 }
 
 void DesktopNotifier::showNewItems(const NewItemsNotification& notification) {
-  const bool popup = (prefersPopup && prefersPopup()) || service_ == nullptr || !service_->available();
+  const bool popup = (prefersPopup_ && prefersPopup_()) || service_ == nullptr || !service_->available();
   if (popup)
     showPopup(notification);
   else
@@ -47,14 +49,14 @@ void DesktopNotifier::showNewItems(const NewItemsNotification& notification) {
 void DesktopNotifier::showPopup(const NewItemsNotification& notification) {
   // The previous announcement is out of date: it goes, the new one takes its place.
   if (popup_) delete popup_.data();
-  frmNotification* window = create(languages_, notification);
+  frmNotification* window = create(languages_, platform_, notification);
   popup_ = window;
   popupFeedIds_ = notification.feedIds;
   connect(window, &frmNotification::lineActivated, this, [this](int row) {
-    if (row < 0 || row >= popupFeedIds_.size() || !openFeed) return;
-    openFeed(popupFeedIds_.at(row));
+    if (row < 0 || row >= popupFeedIds_.size()) return;
+    emit feedRequested(popupFeedIds_.at(row));
   });
-  if (onCreated) onCreated(window);
+  emit popupCreated(window);
   window->show();
 }
 
@@ -63,8 +65,8 @@ void DesktopNotifier::showOnDesktop(const NewItemsNotification& notification) {
   const QString summary = languages_.getCaption(QStringLiteral("frmNotification_lblInfo"));
   service_->show(summary.isEmpty() ? QStringLiteral("Following Feeds Updated:") : summary,
                  notification.lines.join(QLatin1Char('\n')), languages_.getMessages(QStringLiteral("MSG_DSK_OPEN")));
-  if (notification.playSound && QFileInfo::exists(notification.soundFilePath) && soundPlayer)
-    soundPlayer(notification.soundFilePath);
+  if (notification.playSound && QFileInfo::exists(notification.soundFilePath))
+    platform_.playSound(notification.soundFilePath);
 }
 
 }  // namespace tidewell

@@ -13,6 +13,7 @@ namespace tidewell {
 
 class clsLanguages;
 class NotificationService;
+class Platform;
 
 // Announces a scheduled check's new items: through the desktop's
 // notification service when there is one (one announcement, updated by the
@@ -24,24 +25,25 @@ class DesktopNotifier : public QObject, public NewItemsNotifier {
 
  public:
   // service may be null (no session bus): the pop-up then always serves.
-  DesktopNotifier(clsLanguages& languages, NotificationService* service, QObject* parent = nullptr);
+  DesktopNotifier(clsLanguages& languages, NotificationService* service, Platform& platform, QObject* parent = nullptr);
   ~DesktopNotifier() override;
 
   void showNewItems(const NewItemsNotification& notification) override;
 
-  // Whether the user chose the pop-up over the desktop's notifications.
-  std::function<bool()> prefersPopup;
-  // Shows a feed by its id (the main window opens or activates its tab).
-  std::function<void(const QString& feedId)> openFeed;
-  // Called with every new window before it is shown (tests look at it).
-  std::function<void(frmNotification*)> onCreated;
-  // Plays the chime for a desktop notification; replaced in tests.
-  std::function<void(const QString&)> soundPlayer;
+  // Whether the user chose the pop-up over the desktop's notifications
+  // (asked at every announcement); unset, the desktop's are preferred.
+  void setPopupPreference(std::function<bool()> prefersPopup) { prefersPopup_ = std::move(prefersPopup); }
 
   // A window set up from the announcement, not yet shown.
-  static frmNotification* create(clsLanguages& languages, const NewItemsNotification& notification);
+  static frmNotification* create(clsLanguages& languages, Platform& platform, const NewItemsNotification& notification);
 
   frmNotification* currentPopup() const { return popup_; }
+
+ signals:
+  // The user wants to see a feed (the main window opens or activates its tab).
+  void feedRequested(const QString& feedId);
+  // A new pop-up, set up and about to be shown.
+  void popupCreated(frmNotification* window);
 
  private:
   void showPopup(const NewItemsNotification& notification);
@@ -49,6 +51,8 @@ class DesktopNotifier : public QObject, public NewItemsNotifier {
 
   clsLanguages& languages_;
   NotificationService* service_;
+  Platform& platform_;
+  std::function<bool()> prefersPopup_;
   QPointer<frmNotification> popup_;
   QStringList popupFeedIds_;
   QStringList desktopFeedIds_;

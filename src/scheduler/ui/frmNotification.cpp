@@ -1,5 +1,6 @@
 #include "scheduler/ui/frmNotification.h"
 
+#include "core/ui/Platform.h"
 #include "l10n/clsLanguages.h"
 #include "l10n/ui/WindowLocalizer.h"
 
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QScreen>
 #include <QStyle>
 
@@ -24,10 +24,10 @@ constexpr double kTwipsPerInch = 1440.0;
 
 }  // namespace
 
-frmNotification::frmNotification(clsLanguages& languages, QWidget* parent)
+frmNotification::frmNotification(clsLanguages& languages, Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
-      languages_(languages) {
-  soundPlayer = &frmNotification::playDetached;
+      languages_(languages),
+      platform_(platform) {
   setObjectName(QStringLiteral("frmNotification"));
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_ShowWithoutActivating);
@@ -125,7 +125,7 @@ void frmNotification::Form_Load() {
   body_->move(0, 0);
   reposition();
   direction_ = 0;
-  if (PlaySound && QFileInfo::exists(SoundFilePath) && soundPlayer) soundPlayer(SoundFilePath);
+  if (PlaySound && QFileInfo::exists(SoundFilePath)) platform_.playSound(SoundFilePath);
   tmrAnimate_.start();
 }
 
@@ -192,14 +192,6 @@ bool frmNotification::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void frmNotification::playDetached(const QString& path) {
-  // Started detached: a missing player or audio device costs nothing but the
-  // sound, and the pop-up never waits for it.
-  for (const char* player : {"paplay", "aplay"}) {
-    if (QProcess::startDetached(QLatin1String(player), {path})) return;
-  }
 }
 
 }  // namespace tidewell

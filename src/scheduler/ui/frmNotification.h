@@ -5,14 +5,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <functional>
-
 class QFrame;
 class QLabel;
 class QListWidget;
 
 namespace tidewell {
 
+class Platform;
 class clsLanguages;
 
 // The new-items pop-up: a frameless, always-on-top window that slides up out
@@ -31,7 +30,7 @@ class frmNotification : public QWidget {
   static constexpr int kWidthTwips = 5505;
   static constexpr int kHeightTwips = 1650;
 
-  explicit frmNotification(clsLanguages& languages, QWidget* parent = nullptr);
+  frmNotification(clsLanguages& languages, Platform& platform, QWidget* parent = nullptr);
 
   qint16 TransparencyPercentage = 0;  // 0..100
   QString SoundFilePath;
@@ -41,8 +40,6 @@ class frmNotification : public QWidget {
   bool MakeTransparent = false;
   bool CanGainFocus = false;
 
-  // Plays a sound file without waiting for it; replaced in tests.
-  std::function<void(const QString&)> soundPlayer;
   // The work area the window slides in; empty: the screen's available geometry.
   QRect workAreaOverride;
 
@@ -65,10 +62,6 @@ class frmNotification : public QWidget {
   // The close control: slides the window down and away.
   void CloseWindow();
 
-  // Plays a file with the first player the desktop has; silent when none is
-  // there or there is no audio device.
-  static void playDetached(const QString& path);
-
  signals:
   // A line of lstResult was double-clicked (its row from 0).
   void lineActivated(int row);
@@ -86,6 +79,7 @@ class frmNotification : public QWidget {
   void giveFocusBack();
 
   clsLanguages& languages_;
+  Platform& platform_;
   QFrame* body_;
   QLabel* lblInfo_;
   QListWidget* lstResult_;

@@ -15,6 +15,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 
 using namespace tidewell;
 using tidewell::test::AppFixture;
+using tidewell::test::FakePlatform;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 using tidewell::test::TestHttpServer;
@@ -70,6 +72,7 @@ class DialogScreenshotsTest : public QObject {
     AppFixture fixture;
     TempHome& home = fixture.home;
     AppContext& context = fixture.context;
+    FakePlatform platform;
     context.settings.setAutostartFolder(home.file("autostart"));
     home.write("feeds.fdb", kDatabase);
 
@@ -80,9 +83,8 @@ class DialogScreenshotsTest : public QObject {
     TestHttpServer server;
     server.route("/feed.xml", {.body = "<rss version=\"2.0\"><channel><title>Harbour Master's Log</title>"
                                        "</channel></rss>"});
-    frmAddFeed addFeed(context, {});
+    frmAddFeed addFeed(context, platform, {});
     addFeed.categoryName = "Harbour";
-    addFeed.connectivityTest = [] { return true; };
     addFeed.Form_Load();
     addFeed.txtURL()->setText(server.url("/feed.xml").toString());
     addFeed.btnOK()->click();
@@ -112,7 +114,7 @@ class DialogScreenshotsTest : public QObject {
     frmAppSettings app(context);
     save(&app, "dialog-app-settings.png");
 
-    frmLanguage language(context, {});
+    frmLanguage language(context, platform, {});
     save(&language, "dialog-language.png");
 
     frmConfirmClose confirm(context);
@@ -121,7 +123,7 @@ class DialogScreenshotsTest : public QObject {
     NewItemsNotification n;
     n.lines = QStringList{"Coastal Gazette -- 3 New Items", "Gadget Weekly -- 1 New Items", "Tide Talk -- 2 New Items"};
     n.transparencyPercentage = 10;
-    frmNotification* popup = DesktopNotifier::create(context.languages, n);
+    frmNotification* popup = DesktopNotifier::create(context.languages, platform, n);
     popup->workAreaOverride = QRect(0, 0, 1280, 760);
     popup->show();
     QVERIFY(QTest::qWaitFor([popup] { return !popup->tmrAnimate().isActive(); }, 5000));
@@ -158,10 +160,8 @@ class DialogScreenshotsTest : public QObject {
     database.replace("http://127.0.0.1/gazette.xml", server.url("/gazette.xml").toEncoded());
     home.write("feeds.fdb", database);
 
-    frmMain main(context);
-    main.runModal = [](QDialog&) { return int(QDialog::Rejected); };
-    main.scheduleLogWriter = [](const QString&) {};
-    main.connectivityTest = [] { return true; };
+    FakePlatform platform;
+    frmMain main(context, platform);
     main.Form_Load();
     main.resize(1100, 680);
     main.show();
@@ -176,7 +176,7 @@ class DialogScreenshotsTest : public QObject {
     frmCategory category(context, frmCategory::AddMode, QString(), {});
     category.txtCategoryName()->setText("Lokales");
     save(&category, "dialog-category-de.png");
-    frmAddFeed addFeed(context, {});
+    frmAddFeed addFeed(context, platform, {});
     addFeed.Form_Load();
     save(&addFeed, "dialog-add-feed-de.png");
     frmEmailSettings email(context);
@@ -185,10 +185,11 @@ class DialogScreenshotsTest : public QObject {
     save(&app, "dialog-app-settings-de.png");
     frmConfirmClose confirm(context);
     save(&confirm, "dialog-confirm-close-de.png");
-    frmLanguage language(context, {});
+    frmLanguage language(context, platform, {});
     save(&language, "dialog-language-de.png");
-    frmSendEmail send(context, EmailItem{"Coastal Gazette", "Sturmwarnung für die Küste", "<p>Windstärke 9.</p>",
-                                         "http://127.0.0.1/1"});
+    frmSendEmail send(
+        context, platform,
+        EmailItem{"Coastal Gazette", "Sturmwarnung für die Küste", "<p>Windstärke 9.</p>", "http://127.0.0.1/1"});
     save(&send, "dialog-send-email-de.png");
   }
 };

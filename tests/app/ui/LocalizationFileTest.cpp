@@ -18,6 +18,7 @@
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -48,6 +49,7 @@
 
 using namespace tidewell;
 using tidewell::test::AppFixture;
+using tidewell::test::FakePlatform;
 using tidewell::test::ScriptedMessages;
 using tidewell::test::TempHome;
 
@@ -59,31 +61,30 @@ struct AllWindows : AppFixture {
     context.userStore.setUserValue("Settings", "Language", language);
     context.userStore.setUserValue("Settings", "showHelp", "0");
     context.currentLanguage = language;
-    main = std::make_unique<frmMain>(context);
-    main->runModal = [](QDialog&) { return int(QDialog::Rejected); };
-    main->scheduleLogWriter = [](const QString&) {};
+    main = std::make_unique<frmMain>(context, platform);
     main->Form_Load();
     auto own = [this](QWidget* window) {
       owned.emplace_back(window);
       return window;
     };
     windows = {main.get(), main->optionBar()};
-    windows << own(new frmViewFeed(context, *main));
+    windows << own(new frmViewFeed(context, platform, *main, FeedRecord{}));
     windows << own(new frmCategory(context, frmCategory::AddMode, QString(), {}));
-    auto* addFeed = new frmAddFeed(context, {});
+    auto* addFeed = new frmAddFeed(context, platform, {});
     addFeed->Form_Load();
     windows << own(addFeed);
     windows << own(new frmScheduler(context));
     windows << own(new frmEmailSettings(context));
     windows << own(new frmAppSettings(context));
-    windows << own(new frmLanguage(context, {}));
+    windows << own(new frmLanguage(context, platform, {}));
     windows << own(new frmConfirmClose(context));
-    windows << own(new frmNotification(context.languages));
-    windows << own(new frmSendEmail(context, EmailItem{}));
-    windows << own(new frmAbout(context, {}));
+    windows << own(new frmNotification(context.languages, platform));
+    windows << own(new frmSendEmail(context, platform, EmailItem{}));
+    windows << own(new frmAbout(context));
     windows << own(new frmSplash(context));
   }
 
+  FakePlatform platform;
   std::unique_ptr<frmMain> main;
   std::vector<std::unique_ptr<QWidget>> owned;
   QList<QWidget*> windows;
@@ -268,8 +269,8 @@ class LocalizationFileTest : public QObject {
     QVERIFY(category != nullptr);
     category->btnOK()->click();
     QCOMPARE(german.messages.last().title, QStringLiteral("Name der Kategorie?"));
-    frmAddFeed addFeed(german.context, {});
-    addFeed.connectivityTest = [] { return false; };
+    german.platform.connected = false;
+    frmAddFeed addFeed(german.context, german.platform, {});
     addFeed.Form_Load();
     QCOMPARE(addFeed.windowTitle(), QStringLiteral("Neuen Feed hinzufügen ..."));
     addFeed.txtURL()->setText("http://127.0.0.1:1/feed.xml");

@@ -1,15 +1,20 @@
 #include "app/AppContext.h"
+#include "app/ScheduleTimer.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/ScheduleController.h"
+#include "app/ui/frmAbout.h"
 #include "app/ui/frmMain.h"
 #include "app/ui/frmSplash.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/frmOptionBar.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/frmLanguage.h"
+#include "scheduler/mScheduler.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,25 +46,17 @@ struct Harness : AppFixture {
     }
     // No confirmation window in these tests: a close goes ahead.
     context.settings.SetConfirmClose(false);
-    window = std::make_unique<frmMain>(context);
-    window->urlOpener = [this](const QString& url) {
-      opened << url;
-      return true;
-    };
-    window->scheduleLogWriter = [this](const QString& text) { log << text; };
-    window->connectivityTest = [] { return true; };
     // Modal dialogs (the first-run language window ...) are recorded, not run.
-    window->runModal = [this](QDialog& dialog) {
-      modals << dialog.objectName();
-      return int(QDialog::Rejected);
-    };
+    window = std::make_unique<frmMain>(context, platform);
+    QObject::connect(&window->schedule(), &ScheduleController::logged, [this](const QString& text) { log << text; });
   }
   void load() { window->Form_Load(); }
 
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmMain> window;
-  QStringList opened;
+  QStringList& opened = platform.opened;
   QStringList log;
-  QStringList modals;
+  QStringList& modals = platform.modals;
 };
 
 QByteArray slowFeed() {
@@ -368,7 +365,7 @@ class MainWindowTest : public QObject {
     QTRY_COMPARE(tab->windowTitle(), QStringLiteral("Evening Paper"));
 
     QCOMPARE(viewer->lstItems()->headerItem()->text(0), QStringLiteral("Title"));
-    h.window->runModal = [](QDialog& dialog) {
+    h.platform.onModal = [](QDialog& dialog) {
       auto* language = qobject_cast<frmLanguage*>(&dialog);
       if (language != nullptr) language->Combo1_Click(language->Combo1()->findText("Deutsch"));
       return int(QDialog::Accepted);
@@ -445,6 +442,14 @@ class MainWindowTest : public QObject {
     h.context.identity.website = "https://tidewell.example.org";
     h.window->mnuHelpWebsite_Click();
     QCOMPARE(h.opened.last(), QStringLiteral("https://tidewell.example.org"));
+    // The about box's link goes the same way.
+    h.opened.clear();
+    h.window->mnuAboutItem_Click();
+    auto* about = h.window->findChild<frmAbout*>();
+    QVERIFY(about != nullptr);
+    emit about->findChild<QLabel*>("lblWebsite")->linkActivated("#");
+    QCOMPARE(h.opened, QStringList{"https://tidewell.example.org"});
+    about->close();
 
     h.context.userStore.setMachineValue("Settings", "chkSplash", "1");
     frmSplash splash(h.context);

@@ -7,6 +7,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QAction>
 #include <QDialog>
@@ -34,9 +35,7 @@ struct Harness {
     context.userStore.setUserValue("Settings", "Language", "English");
     context.userStore.setUserValue("Settings", "showHelp", "0");
     context.settings.SetConfirmClose(false);
-    window = std::make_unique<frmMain>(context);
-    window->connectivityTest = [] { return true; };
-    window->runModal = [](QDialog&) { return int(QDialog::Rejected); };
+    window = std::make_unique<frmMain>(context, platform);
     window->Form_Load();
   }
   QString list(const QByteArray& outlines) {
@@ -53,6 +52,7 @@ struct Harness {
   TempHome home;
   ScriptedMessages messages;
   AppContext context;
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmMain> window;
 };
 
@@ -74,9 +74,9 @@ class OpmlWindowTest : public QObject {
     const QString path = h.list("<outline text=\"Tide\"><outline text=\"A\" xmlUrl=\"" + a +
                                 "\"/><outline text=\"B\" xmlUrl=\"" + b + "\"/><outline text=\"P\" xmlUrl=\"" + page +
                                 "\"/><outline text=\"A again\" xmlUrl=\"" + a + "\"/></outline>");
-    h.window->opml().chooseImportFile = [&] { return path; };
+    h.platform.chosenFile = path;
     int progressShown = 0;
-    h.window->opml().onProgress = [&](QProgressDialog&) { ++progressShown; };
+    connect(&h.window->opml(), &OpmlTransfer::progressShown, this, [&] { ++progressShown; });
 
     h.window->findChild<QAction*>("mnuFileImportOpml")->trigger();
     QCOMPARE(progressShown, 1);
@@ -95,15 +95,15 @@ class OpmlWindowTest : public QObject {
     const QString path =
         h.list("<outline text=\"Tide\"><outline text=\"A\" xmlUrl=\"" + server.url("/a.xml").toString().toUtf8() +
                "\"/><outline text=\"N\" xmlUrl=\"" + server.url("/never").toString().toUtf8() + "\"/></outline>");
-    h.window->opml().chooseImportFile = [&] { return path; };
+    h.platform.chosenFile = path;
     // Cancelled as soon as the answered feed is checked, while the other still waits.
-    h.window->opml().onProgress = [&](QProgressDialog& progress) {
-      QTimer* poll = new QTimer(&progress);
-      connect(poll, &QTimer::timeout, &progress, [&progress] {
-        if (progress.value() >= 1) emit progress.canceled();  // as the Cancel button does
+    connect(&h.window->opml(), &OpmlTransfer::progressShown, this, [](QProgressDialog* progress) {
+      QTimer* poll = new QTimer(progress);
+      connect(poll, &QTimer::timeout, progress, [progress] {
+        if (progress->value() >= 1) emit progress->canceled();  // as the Cancel button does
       });
       poll->start(0);
-    };
+    });
     QVERIFY(!h.window->opml().importOpml());
     QCOMPARE(h.feedsIn("Tide"), -1);
     QCOMPARE(h.messages.texts(), QStringList{"The import was cancelled; nothing was imported."});

@@ -14,6 +14,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 #include "support/ui/ViewerLoad.h"
 
 #include <QAction>
@@ -74,10 +75,7 @@ struct Harness {
                      item(QStringLiteral("Fog"), QStringLiteral("Fog over the quay"), 1)});
     merge(kTide, {item(QStringLiteral("Spring tides"), QStringLiteral("High water at noon"), 4),
                   item(QStringLiteral("Neap tides"), QStringLiteral("Low range"), 1)});
-    window = std::make_unique<frmMain>(context);
-    window->connectivityTest = [] { return true; };
-    window->scheduleLogWriter = [](const QString&) {};
-    window->runModal = [](QDialog&) { return int(QDialog::Rejected); };
+    window = std::make_unique<frmMain>(context, platform);
     window->resize(1100, 700);
     window->Form_Load();
     window->show();
@@ -139,6 +137,7 @@ struct Harness {
   TempHome home;
   ScriptedMessages messages;
   AppContext context;
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmMain> window;
 };
 
@@ -188,7 +187,6 @@ class ReadingWindowsTest : public QObject {
                           "<pubDate>Sun, 01 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item>"
                           "</channel></rss>"});
     Harness h(server.url(QStringLiteral("/gadgets.xml")).toString());
-    h.window->scheduler().setConnectivityTest([] { return true; });
     QCOMPARE(h.shown(kGadget), QStringLiteral("Gadget Weekly"));
     ScheduleEntry entry;
     entry.feedId = kGadget;
@@ -351,8 +349,7 @@ class ReadingWindowsTest : public QObject {
     h.window->reading()->saveLayout();
     QVERIFY(QFile::exists(h.home.file(QStringLiteral("Layout.ini"))));
     // Started again in the same folder: the tabs and the sort come back.
-    frmMain again(h.context);
-    again.runModal = [](QDialog&) { return int(QDialog::Rejected); };
+    frmMain again(h.context, h.platform);
     again.Form_Load();
     QStringList ids;
     for (frmViewFeed* open : again.viewers()) ids << open->FeedID();

@@ -9,6 +9,7 @@
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,26 +36,19 @@ struct Harness : AppFixture {
     context.userStore.setUserValue("Settings", "Language", "English");
     context.userStore.setUserValue("Settings", "showHelp", "0");
     context.settings.setAutostartFolder(home.file("autostart"));
-    window = std::make_unique<frmMain>(context);
-    window->urlOpener = [this](const QString& url) {
-      opened << url;
-      return true;
-    };
-    window->scheduleLogWriter = [](const QString&) {};
-    window->runModal = [this](QDialog& dialog) {
-      modals << dialog.objectName();
-      return answer ? answer(dialog) : int(QDialog::Rejected);
-    };
-    window->systemTray().availabilityTest = [trayAvailable] { return trayAvailable; };
+    platform.tray = trayAvailable;
+    window = std::make_unique<frmMain>(context, platform);
     window->Form_Load();
     window->show();
   }
   MainMenus& menus() { return window->menus(); }
 
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmMain> window;
-  QStringList opened;
-  QStringList modals;
-  std::function<int(QDialog&)> answer;
+  QStringList& opened = platform.opened;
+  QStringList& modals = platform.modals;
+  // Answers the modal dialogs; empty: each is rejected.
+  std::function<int(QDialog&)>& answer = platform.onModal;
 };
 
 // Answers the close confirmation with the given boxes and button.

@@ -6,6 +6,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/SmtpTestServer.h"
 #include "support/TempHome.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QJsonArray>
 #include <QLabel>
@@ -41,12 +42,12 @@ struct Fixture : AppFixture {
     [[maybe_unused]] const Status saved = context.settings.SaveEmailSettings(false);
     EmailItem item{QStringLiteral("Daily"), QStringLiteral("Big news"), QStringLiteral("<p>The <b>whole</b> story</p>"),
                    QStringLiteral("https://example.org/news/1")};
-    window = std::make_unique<frmSendEmail>(context, item);
-    window->setConnectivityCheck([] { return true; });
+    window = std::make_unique<frmSendEmail>(context, platform, item);
     QObject::connect(window->ucStatus(), &QStatusBar::messageChanged,
                      [this](const QString& text) { statusTexts << text; });
   }
 
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmSendEmail> window;
   QStringList statusTexts;
 };
@@ -83,7 +84,7 @@ class frmSendEmailTest : public QObject {
 
   void offlineSendsNothing() {
     Fixture f(25);
-    f.window->setConnectivityCheck([] { return false; });
+    f.platform.connected = false;
     f.window->txtTo()->setText(QStringLiteral("friend@example.net"));
     QTest::mouseClick(f.window->btnOK(), Qt::LeftButton);
     QCOMPARE(f.messages.entries().size(), size_t{1});

@@ -11,6 +11,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,13 +57,13 @@ struct Harness : AppFixture {
   Harness() { home.write(QStringLiteral("feeds.fdb"), kDatabase); }
   QByteArray database() const { return home.read(QStringLiteral("feeds.fdb")); }
   std::unique_ptr<frmAddFeed> addFeed(const QString& category = {}) {
-    auto dialog = std::make_unique<frmAddFeed>(context, [this] { ++reloads; });
+    auto dialog = std::make_unique<frmAddFeed>(context, platform, [this] { ++reloads; });
     dialog->categoryName = category;
-    dialog->connectivityTest = [] { return true; };
     dialog->Form_Load();
     return dialog;
   }
 
+  tidewell::test::FakePlatform platform;
   int reloads = 0;
 };
 
@@ -220,7 +221,8 @@ class FeedDialogsTest : public QObject {
                   .contentType = "text/html"});
     auto dialog = h.addFeed();
     int asked = 0;
-    dialog->chooseFeed = [&asked](const QList<DiscoveredFeed>&) { return ++asked, 0; };
+    // The list of the page's feeds is answered with its first entry.
+    h.platform.onModal = [&asked](QDialog&) { return ++asked, int(QDialog::Accepted); };
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     const QByteArray before = h.database();
@@ -292,13 +294,12 @@ class FeedDialogsTest : public QObject {
     Harness h;
     TestHttpServer server;
     server.route(QStringLiteral("/daily.xml"), {.body = kRss});
-    frmAddFeed dialog(h.context, [&h] { ++h.reloads; });
+    frmAddFeed dialog(h.context, h.platform, [&h] { ++h.reloads; });
     dialog.EditMode = 1;
     dialog.FeedID = QStringLiteral("11111111-2222-3333-4444-555555555555");
     dialog.categoryName = QStringLiteral("News");
     dialog.txtChannel()->setText(QStringLiteral("Daily"));
     dialog.txtURL()->setText(server.url(QStringLiteral("/daily.xml")).toString());
-    dialog.connectivityTest = [] { return true; };
     dialog.Form_Load();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Feed Details ..."));
     QVERIFY(!dialog.cmbCategories()->isEnabled());
@@ -355,12 +356,11 @@ class FeedDialogsTest : public QObject {
     QCOMPARE(DateKey(parsed.items[1]), QStringLiteral("20261207073000"));
 
     // Editing shows the choice and can hand the feed back to the default.
-    frmAddFeed edit(h.context, [&h] { ++h.reloads; });
+    frmAddFeed edit(h.context, h.platform, [&h] { ++h.reloads; });
     edit.EditMode = 1;
     edit.FeedID = id;
     edit.categoryName = QStringLiteral("News");
     edit.txtURL()->setText(url);
-    edit.connectivityTest = [] { return true; };
     edit.Form_Load();
     QVERIFY(!edit.chkKeepDefault()->isChecked());
     QCOMPARE(edit.spnKeepItems()->value(), 100);
@@ -377,7 +377,7 @@ class FeedDialogsTest : public QObject {
   void offlineCancelledLeavesTheDialogAsItWas() {
     Harness h;
     auto dialog = h.addFeed();
-    dialog->connectivityTest = [] { return false; };
+    h.platform.connected = false;
     h.messages.answerRetryCancel(false);
     dialog->txtURL()->setText(QStringLiteral("http://127.0.0.1:9/feed.xml"));
     dialog->btnOK()->click();

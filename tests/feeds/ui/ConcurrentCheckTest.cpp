@@ -7,6 +7,7 @@
 #include "support/FeedBuilder.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 #include "support/ui/FakeViewerHost.h"
 
 #include <QDir>
@@ -40,12 +41,11 @@ struct Harness : AppFixture {
   Harness() {
     QDir().mkpath(context.paths.dataFolder());
     scheduler.setConnectivityTest([] { return true; });
-    viewer = std::make_unique<frmViewFeed>(context, host);
-    viewer->setFeedID(feedIdOf(0));
-    viewer->setFeedCaption(QStringLiteral("Viewer"));
-    viewer->setFeedURL(server.url(QStringLiteral("/viewer.xml")).toString());
+    viewer = std::make_unique<frmViewFeed>(context, platform, host,
+                                           FeedRecord{.url = server.url(QStringLiteral("/viewer.xml")).toString(),
+                                                      .id = feedIdOf(0),
+                                                      .name = QStringLiteral("Viewer")});
     viewer->setCheckForNewItems(true);
-    viewer->connectivityTest = [] { return true; };
     viewer->show();
     viewer->tmrDelay().stop();
   }
@@ -73,6 +73,7 @@ struct Harness : AppFixture {
   }
 
   TestHttpServer server;
+  tidewell::test::FakePlatform platform;
   FakeViewerHost host;
   SchedulerState state;
   mScheduler scheduler{context.paths, context.settings, state};

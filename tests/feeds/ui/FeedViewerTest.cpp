@@ -9,6 +9,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 #include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
@@ -55,12 +56,8 @@ using FakeHost = tidewell::test::FakeViewerHost;
 struct Harness : AppFixture {
   explicit Harness(const AppPaths& customPaths = {}) : AppFixture(customPaths) {
     QDir().mkpath(context.paths.dataFolder());
-    viewer = std::make_unique<frmViewFeed>(context, host);
-    viewer->setFeedID(kFeedId);
-    viewer->setFeedCaption(kCaption);
-    viewer->setFeedType(0);
+    viewer = std::make_unique<frmViewFeed>(context, platform, host, FeedRecord{.id = kFeedId, .name = kCaption});
     viewer->setCheckForNewItems(true);
-    viewer->connectivityTest = [] { return true; };
     viewer->resize(900, 700);
     // Shown, so rows have places to click; the checks run when the test says.
     viewer->show();
@@ -83,6 +80,7 @@ struct Harness : AppFixture {
     emit list()->itemClicked(item, 0);
   }
 
+  tidewell::test::FakePlatform platform;
   FakeHost host;
   std::unique_ptr<frmViewFeed> viewer;
 };
@@ -172,7 +170,7 @@ class FeedViewerTest : public QObject {
     const int hitsBefore = server.hits(QStringLiteral("/feed.xml"));
     h.messages.clear();
 
-    h.viewer->connectivityTest = [] { return false; };
+    h.platform.connected = false;
     h.messages.answerRetryCancel(true);   // Retry: still offline
     h.messages.answerRetryCancel(false);  // Cancel
     QSignalSpy captions(h.viewer.get(), &frmViewFeed::captionChanged);
@@ -412,16 +410,16 @@ class FeedViewerTest : public QObject {
     h.click(h.row(0));
 
     h.viewer->HandlePopupMenu(QStringLiteral("online"));
-    QCOMPARE(h.host.opened, QStringList{QStringLiteral("http://example.invalid/3")});
+    QCOMPARE(h.platform.opened, QStringList{QStringLiteral("http://example.invalid/3")});
     // Links in the preview go to the browser; local files never do.
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("https://example.invalid/more")));
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("file:///etc/passwd")));
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("#top")));
     emit h.viewer->ucPreview()->anchorClicked(QUrl(QStringLiteral("/related")));
-    QCOMPARE(h.host.opened.size(), 3);
-    QCOMPARE(h.host.opened[1], QStringLiteral("https://example.invalid/more"));
-    QCOMPARE(h.host.opened[2], QStringLiteral("http://example.invalid/related"));  // relative to the item's link
-    h.host.opened.clear();
+    QCOMPARE(h.platform.opened.size(), 3);
+    QCOMPARE(h.platform.opened[1], QStringLiteral("https://example.invalid/more"));
+    QCOMPARE(h.platform.opened[2], QStringLiteral("http://example.invalid/related"));  // relative to the item's link
+    h.platform.opened.clear();
 
     // No server set: asked; No explains why nothing is sent.
     h.viewer->HandlePopupMenu(QStringLiteral("email"));
@@ -463,7 +461,7 @@ class FeedViewerTest : public QObject {
     const QString enclosure = server.url(QStringLiteral("/ep.mp3")).toString();
     QCOMPARE(h.viewer->selectedEnclosure(), enclosure);
     h.viewer->HandlePopupMenu(QStringLiteral("play"));
-    QCOMPARE(h.host.opened, QStringList{enclosure});
+    QCOMPARE(h.platform.opened, QStringList{enclosure});
     const QString target = h.home.file(QStringLiteral("saved.mp3"));
     h.messages.answerSaveFile(target);
     h.viewer->HandlePopupMenu(QStringLiteral("download"));
@@ -518,11 +516,11 @@ class FeedViewerTest : public QObject {
       QVERIFY(!found.isNull());
       const QString href = found.charFormat().anchorHref();
       QCOMPARE(href, rows[i].original);
-      h.host.opened.clear();
+      h.platform.opened.clear();
       emit h.viewer->ucPreview()->anchorClicked(QUrl(href));
       h.viewer->HandlePopupMenu(QStringLiteral("online"));
       h.viewer->HandlePopupMenu(QStringLiteral("play"));
-      QCOMPARE(h.host.opened, (QStringList{rows[i].original, rows[i].original, rows[i].enclosure}));
+      QCOMPARE(h.platform.opened, (QStringList{rows[i].original, rows[i].original, rows[i].enclosure}));
     }
   }
 

@@ -8,6 +8,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 #include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
@@ -72,12 +73,11 @@ struct Viewer {
     server.route(QStringLiteral("/feed.xml"), {.body = rss(items)});
     context.languages.loadLanguage(QStringLiteral("English"));
     QDir().mkpath(context.paths.dataFolder());
-    viewer = std::make_unique<frmViewFeed>(context, host);
-    viewer->setFeedID(kFeedId);
-    viewer->setFeedCaption(QStringLiteral("Hostile"));
-    viewer->setFeedURL(server.url(QStringLiteral("/feed.xml")).toString());
+    viewer = std::make_unique<frmViewFeed>(context, platform, host,
+                                           FeedRecord{.url = server.url(QStringLiteral("/feed.xml")).toString(),
+                                                      .id = kFeedId,
+                                                      .name = QStringLiteral("Hostile")});
     viewer->setCheckForNewItems(true);
-    viewer->connectivityTest = [] { return true; };
     viewer->resize(900, 700);
     viewer->show();
     viewer->tmrDelay().stop();
@@ -108,6 +108,7 @@ struct Viewer {
   TempHome home;
   ScriptedMessages messages;
   AppContext context;
+  tidewell::test::FakePlatform platform;
   FakeHost host;
   std::unique_ptr<frmViewFeed> viewer;
 };
@@ -260,8 +261,8 @@ class HostileContentTest : public QObject {
               QStringLiteral("<table background=\"") + base + QStringLiteral("bg.png\"><tr><td>t</td></tr></table>") +
               QStringLiteral("<div style=\"background-image:url(") + base + QStringLiteral("css.png)\">d</div>") +
               QStringLiteral("<style>p{background:url(") + base + QStringLiteral("style.png)}</style>")}});
-    v.host.manager.cookieJar()->setCookiesFromUrl({QNetworkCookie("session", "secret")},
-                                                  pictures.url(QStringLiteral("/")));
+    v.platform.manager.cookieJar()->setCookiesFromUrl({QNetworkCookie("session", "secret")},
+                                                      pictures.url(QStringLiteral("/")));
     v.open(QStringLiteral("Tracked"));
     QTRY_COMPARE(v.preview()->pendingImages(), 0);
     QCOMPARE(pictures.hits(QStringLiteral("/pic.png")), 1);
@@ -345,16 +346,16 @@ class HostileContentTest : public QObject {
     }
     // A bare path is a relative link: it was resolved against the feed's own
     // address when the feed was read, so it is a web address by now.
-    QCOMPARE(v.host.opened.size(), 3);
-    QVERIFY(v.host.opened[0].startsWith(QStringLiteral("http://127.0.0.1:")));
-    QVERIFY(v.host.opened[0].endsWith(QStringLiteral("/etc/hostname")));
-    QCOMPARE(v.host.opened.mid(1), (QStringList{QStringLiteral("mailto:editor@example.invalid"),
-                                                QStringLiteral("https://example.invalid/story")}));
+    QCOMPARE(v.platform.opened.size(), 3);
+    QVERIFY(v.platform.opened[0].startsWith(QStringLiteral("http://127.0.0.1:")));
+    QVERIFY(v.platform.opened[0].endsWith(QStringLiteral("/etc/hostname")));
+    QCOMPARE(v.platform.opened.mid(1), (QStringList{QStringLiteral("mailto:editor@example.invalid"),
+                                                    QStringLiteral("https://example.invalid/story")}));
     // The preview's own links follow the same rule.
-    v.host.opened.clear();
+    v.platform.opened.clear();
     emit v.preview()->anchorClicked(QUrl(QStringLiteral("mailto:editor@example.invalid?attach=/etc/passwd")));
     emit v.preview()->anchorClicked(QUrl(QStringLiteral("javascript:alert(1)")));
-    QCOMPARE(v.host.opened, QStringList{QStringLiteral("mailto:editor@example.invalid")});
+    QCOMPARE(v.platform.opened, QStringList{QStringLiteral("mailto:editor@example.invalid")});
   }
 };
 

@@ -4,6 +4,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -29,20 +30,17 @@ const QByteArray kServed =
 struct Harness : AppFixture {
   Harness() {
     context.userStore.setUserValue("Settings", "Language", "English");
-    window = std::make_unique<frmLanguage>(context, [this](const QString& language) { applied << language; });
-    window->fileOpener = [this](const QString& file) {
-      opened << file;
-      return true;
-    };
+    window = std::make_unique<frmLanguage>(context, platform, [this](const QString& language) { applied << language; });
   }
   QStringList items() const {
     QStringList out;
     for (int i = 0; i < window->Combo1()->count(); ++i) out << window->Combo1()->itemText(i);
     return out;
   }
+  tidewell::test::FakePlatform platform;
   std::unique_ptr<frmLanguage> window;
   QStringList applied;
-  QStringList opened;
+  QStringList& opened = platform.opened;
 };
 
 }  // namespace

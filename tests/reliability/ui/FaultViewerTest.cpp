@@ -5,16 +5,19 @@
 
 #include "app/AppContext.h"
 #include "feeds/ItemStore.h"
+#include "feeds/ui/ViewerHost.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
 #include "support/TestHttpServer.h"
+#include "support/ui/FakePlatform.h"
 #include "support/ui/FakeViewerHost.h"
 #include "support/ui/ViewerLoad.h"
 
 #include <QDir>
 #include <QFile>
+#include <QNetworkAccessManager>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -80,18 +83,15 @@ class FaultViewerTest : public QObject {
     AppFixture fixture;
     ScriptedMessages& messages = fixture.messages;
     AppContext& context = fixture.context;
+    test::FakePlatform platform;
     test::FakeViewerHost host;
     QDir().mkpath(context.paths.dataFolder());
     const QString storePath = context.paths.itemStore(kFeedId);
     TestHttpServer server;
     server.route("/feed.xml", {.body = kFeed});
 
-    frmViewFeed viewer(context, host);
-    viewer.setFeedID(kFeedId);
-    viewer.setFeedCaption("Faulty");
-    viewer.setFeedType(0);
-    viewer.setFeedURL(server.url("/feed.xml").toString());
-    viewer.connectivityTest = [] { return true; };
+    frmViewFeed viewer(context, platform, host,
+                       FeedRecord{.url = server.url("/feed.xml").toString(), .id = kFeedId, .name = "Faulty"});
     viewer.show();
     viewer.tmrDelay().stop();
     viewer.setCheckForNewItems(true);

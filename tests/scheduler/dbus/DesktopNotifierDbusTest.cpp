@@ -6,6 +6,7 @@
 #include "scheduler/ui/frmNotification.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -63,22 +64,21 @@ class DesktopNotifierDbusTest : public QObject {
 
   struct Harness {
     Harness() : context(home.paths(), home.userStore(), messages) {
-      notifier.onCreated = [this](frmNotification* window) {
+      QObject::connect(&notifier, &DesktopNotifier::popupCreated, [this](frmNotification* window) {
         window->workAreaOverride = QRect(0, 0, 1280, 760);
-        window->soundPlayer = [](const QString&) {};
         popups << window;
-      };
-      notifier.soundPlayer = [this](const QString& path) { played << path; };
-      notifier.openFeed = [this](const QString& id) { opened << id; };
+      });
+      QObject::connect(&notifier, &DesktopNotifier::feedRequested, [this](const QString& id) { opened << id; });
     }
     TempHome home;
     ScriptedMessages messages;
     AppContext context;
     NotificationService service{QDBusConnection::sessionBus(), QStringLiteral("Tidewell"),
                                 QStringLiteral("org.example.tidewell.Tidewell")};
-    DesktopNotifier notifier{context.languages, &service};
+    tidewell::test::FakePlatform platform;
+    DesktopNotifier notifier{context.languages, &service, platform};
     QList<QPointer<frmNotification>> popups;
-    QStringList played;
+    QStringList& played = platform.played;
     QStringList opened;
   };
 
@@ -163,7 +163,7 @@ class DesktopNotifierDbusTest : public QObject {
     for (const bool serviceRunning : {false, true}) {
       if (!serviceRunning) standInBus_->unregisterService(NotificationService::kService);
       Harness h;
-      h.notifier.prefersPopup = [serviceRunning] { return serviceRunning; };  // chosen only when there is a choice
+      h.notifier.setPopupPreference([serviceRunning] { return serviceRunning; });  // chosen only when there is a choice
       h.notifier.showNewItems(announcement({"Daily -- 3 New Items"}, {"id-d"}));
       QCOMPARE(h.popups.size(), 1);
       QVERIFY(!h.popups.first().isNull() && h.popups.first()->isVisible());

@@ -4,6 +4,7 @@
 #include "support/AppFixture.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempHome.h"
+#include "support/ui/FakePlatform.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -24,12 +25,12 @@ const QRect kWorkArea(0, 0, 1280, 760);  // a 40-pixel task bar under it
 struct Harness : AppFixture {
   Harness() {}
   frmNotification* make() {
-    auto* window = new frmNotification(context.languages);
+    auto* window = new frmNotification(context.languages, platform);
     window->workAreaOverride = kWorkArea;
-    window->soundPlayer = [this](const QString& path) { played << path; };
     return window;
   }
-  QStringList played;
+  tidewell::test::FakePlatform platform;
+  QStringList& played = platform.played;
 };
 
 int px(double twips, double perPixel) { return static_cast<int>(std::lround(twips / perPixel)); }
@@ -155,13 +156,12 @@ class frmNotificationTest : public QObject {
 
   void announcementFillsTheWindow() {
     Harness h;
-    DesktopNotifier notifier(h.context.languages, nullptr);
+    DesktopNotifier notifier(h.context.languages, nullptr, h.platform);
     QPointer<frmNotification> created;
-    notifier.onCreated = [&](frmNotification* window) {
+    QObject::connect(&notifier, &DesktopNotifier::popupCreated, [&](frmNotification* window) {
       window->workAreaOverride = kWorkArea;
-      window->soundPlayer = [](const QString&) {};
       created = window;
-    };
+    });
     NewItemsNotification n;
     n.lines = QStringList{"Daily -- 3 New Items", "Gadgets -- 1 New Items"};
     n.transparencyPercentage = 10;
@@ -177,15 +177,14 @@ class frmNotificationTest : public QObject {
 
   void nextAnnouncementReplacesThePopupAndALineOpensItsFeed() {
     Harness h;
-    DesktopNotifier notifier(h.context.languages, nullptr);
+    DesktopNotifier notifier(h.context.languages, nullptr, h.platform);
     QList<QPointer<frmNotification>> created;
-    notifier.onCreated = [&](frmNotification* window) {
+    QObject::connect(&notifier, &DesktopNotifier::popupCreated, [&](frmNotification* window) {
       window->workAreaOverride = kWorkArea;
-      window->soundPlayer = [](const QString&) {};
       created << window;
-    };
+    });
     QStringList opened;
-    notifier.openFeed = [&](const QString& id) { opened << id; };
+    QObject::connect(&notifier, &DesktopNotifier::feedRequested, [&](const QString& id) { opened << id; });
     NewItemsNotification n;
     n.lines = QStringList{"Daily -- 3 New Items", "Gadgets -- 1 New Items"};
     n.feedIds = QStringList{"id-daily", "id-gadgets"};

@@ -7,9 +7,4 @@ void FakeViewerHost::sendItemByEmail(const QString& channel, const QString& titl
   sent = {channel, title, link, description};
 }
 
-bool FakeViewerHost::openUrl(const QString& url) {
-  opened.append(url);
-  return true;
-}
-
 }  // namespace tidewell::test

@@ -2,7 +2,6 @@
 
 #include "feeds/ui/ViewerHost.h"
 
-#include <QNetworkAccessManager>
 #include <QStringList>
 
 namespace tidewell::test {
@@ -16,16 +15,12 @@ class FakeViewerHost : public ViewerHost {
   void showEmailSettings() override { ++emailSettings; }
   void sendItemByEmail(const QString& channel, const QString& title, const QString& link,
                        const QString& description) override;
-  bool openUrl(const QString& url) override;
-  QNetworkAccessManager* network() override { return &manager; }
 
-  QNetworkAccessManager manager;
   int refreshes = 0;
   bool emailEnabled = false;
   int popups = 0;
   int emailSettings = 0;
   QStringList sent;
-  QStringList opened;
 };
 
 }  // namespace tidewell::test
