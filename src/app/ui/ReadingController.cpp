@@ -29,7 +29,7 @@ ReadingController::ReadingController(AppContext& context, frmMain& window)
     : QObject(&window), context_(context), window_(window), menus_(window.menus()), layout_(context.paths) {
   CategoryTreeWidget* tree = window_.tvCategories();
   counts_ = new TreeCounts(context_, *tree);
-  icons_ = new TreeIcons(context_, *tree, window_.network());
+  icons_ = new TreeIcons(context_, *tree);
   const ItemIndex::OpenState state = context_.itemIndex.open();
   if (state == ItemIndex::OpenState::Replaced) {
     showStatus(context_.languages.getMessages(QStringLiteral("MSG_IDX_REBUILT")));

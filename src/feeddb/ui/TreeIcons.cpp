@@ -3,18 +3,24 @@
 #include "app/AppContext.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 
+#include <QNetworkAccessManager>
 #include <QTreeWidgetItemIterator>
 
 namespace tidewell {
 
 TreeIcons::TreeIcons(AppContext& context, CategoryTreeWidget& tree, QNetworkAccessManager* manager)
-    : QObject(&tree), tree_(tree), icons_(context.paths, manager) {
+    : QObject(&tree),
+      tree_(tree),
+      ownManager_(manager ? nullptr : std::make_unique<QNetworkAccessManager>()),
+      icons_(context.paths, manager ? manager : ownManager_.get()) {
   connect(&tree_, &CategoryTreeWidget::reloaded, this, &TreeIcons::onReloaded);
   connect(&icons_, &FeedIcons::fetched, this, [this](const QString& feedId, const FeedIconResult& result) {
     if (result.found) tree_.showFeedIcon(feedId);
   });
   onReloaded();
 }
+
+TreeIcons::~TreeIcons() = default;
 
 void TreeIcons::feedChecked(const QString& feedId) {
   const QTreeWidgetItem* node = tree_.findKey(feedId);

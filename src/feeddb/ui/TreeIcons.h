@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
 class QNetworkAccessManager;
 
 namespace tidewell {
@@ -21,7 +23,10 @@ class TreeIcons : public QObject {
   Q_OBJECT
 
  public:
-  TreeIcons(AppContext& context, CategoryTreeWidget& tree, QNetworkAccessManager* manager);
+  // manager must outlive this object; none: it uses one of its own (the
+  // tree lives as long as its window, longer than the window's own manager).
+  TreeIcons(AppContext& context, CategoryTreeWidget& tree, QNetworkAccessManager* manager = nullptr);
+  ~TreeIcons() override;
 
   // A check of this feed ended: it gets an icon when it has none yet.
   void feedChecked(const QString& feedId);
@@ -31,6 +36,7 @@ class TreeIcons : public QObject {
   void onReloaded();
 
   CategoryTreeWidget& tree_;
+  std::unique_ptr<QNetworkAccessManager> ownManager_;  // before icons_: it outlives their downloads
   FeedIcons icons_;
   QSet<QString> known_;
   bool loaded_ = false;
