@@ -34,5 +34,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "net")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's plugins are loaded at run time, where dpkg-shlibdeps cannot see them,
+# and Debian ships them apart from the libraries: without the SQLite driver
+# the item index (counts, search, Starred) stays empty, and the platform
+# plugins are what the window is drawn with (xcb lives in libqt6gui6 on
+# bookworm, the rest in qt6-qpa-plugins). shlibdeps adds its list to these.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -14,12 +14,13 @@ endif()
 
 # tidewell_logic_library(NAME DIR DEPS...)
 # A subsystem's logic: every .cpp directly in DIR. Logic never links Widgets,
-# so that tests and the command-line tool can use it without a display.
+# so that tests and the command-line tool can use it without a display; Qt
+# Gui's image classes (QImage), which need none, are allowed.
 function(tidewell_logic_library name dir)
   file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")  # a program's entry, not library code
   foreach(dep IN LISTS ARGN)
-    if(dep MATCHES "Widgets|Gui|_ui$")
+    if(dep MATCHES "Widgets|_ui$")
       message(FATAL_ERROR "${name} is a logic library and must not link ${dep}")
     endif()
   endforeach()
@@ -46,7 +47,8 @@ function(tidewell_ui_library name dir)
 endfunction()
 
 # Walks the link graph of TARGET and fails the configure step when it reaches
-# Qt Widgets or Gui: the command-line tool must run on a machine without a display.
+# Qt Widgets or a window library: the command-line tool must run on a machine
+# without a display (Qt Gui's images need none).
 function(_tidewell_collect_links target out)
   set(seen ${${out}})
   if(NOT TARGET ${target} OR target IN_LIST seen)
@@ -72,7 +74,7 @@ function(tidewell_check_no_widgets target)
   set(all "")
   _tidewell_collect_links(${target} all)
   foreach(l IN LISTS all)
-    if(l MATCHES "^Qt6::(Widgets|Gui)$|_ui$")
+    if(l MATCHES "^Qt6::Widgets$|_ui$")
       message(FATAL_ERROR "${target} must not link ${l}")
     endif()
   endforeach()

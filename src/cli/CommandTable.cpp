@@ -6,6 +6,7 @@
 #include "cli/ExportCommands.h"
 #include "cli/FeedCommands.h"
 #include "cli/FeedDbCommands.h"
+#include "cli/IconCommands.h"
 #include "cli/OpmlCommands.h"
 #include "cli/PicturesCommands.h"
 #include "cli/ReadingCommands.h"
@@ -37,7 +38,9 @@ const std::vector<CliCommand>& commandTable() {
                       "... 6 = every 3 hours) or off."),
        runSchedule},
       {QStringLiteral("list"), QStringLiteral("list [--json]"),
-       QStringLiteral("Show the categories and their feeds as the tree does; --json prints one JSON object."), runList},
+       QStringLiteral("Show the categories and their feeds as the tree does; --json prints one JSON object (with "
+                      "each feed's stored icon file, when it has one)."),
+       runList},
       {QStringLiteral("add-category"), QStringLiteral("add-category NAME"), QStringLiteral("Add a category."),
        runAddCategory},
       {QStringLiteral("rename-category"), QStringLiteral("rename-category OLD NEW"),
@@ -96,6 +99,11 @@ const std::vector<CliCommand>& commandTable() {
        QStringLiteral("Apply the retention limits now to every feed (or the given ones); prints how many items each "
                       "lost as JSON lines."),
        runPrune},
+      {QStringLiteral("icons"), QStringLiteral("icons fetch [FEED_ID ...]"),
+       QStringLiteral("Fetch the site icon of every feed (or the given ones) as the tree does: the feed's own "
+                      "picture, else an icon its home page names, else /favicon.ico; prints a JSON line per feed "
+                      "with the picture's address and the stored file, or the reason there is none."),
+       runIcons},
   };
   static const std::vector<CliCommand> all = [] {
     std::vector<CliCommand> commands = table;

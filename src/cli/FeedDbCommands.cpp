@@ -10,6 +10,7 @@
 #include "feeddb/FeedType.h"
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
+#include "feeds/FeedIcons.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -117,10 +118,13 @@ int runList(AppContext& context, const QStringList& args) {
     for (const CategoryNode& category : tree.root().children) {
       QJsonArray feeds;
       for (const CategoryNode& feed : category.children) {
-        feeds.append(QJsonObject{{QStringLiteral("name"), feed.text},
-                                 {QStringLiteral("type"), feedTypeCode(feedTypeOfImage(feed.image))},
-                                 {QStringLiteral("id"), feed.key},
-                                 {QStringLiteral("url"), feed.tag}});
+        QJsonObject entry{{QStringLiteral("name"), feed.text},
+                          {QStringLiteral("type"), feedTypeCode(feedTypeOfImage(feed.image))},
+                          {QStringLiteral("id"), feed.key},
+                          {QStringLiteral("url"), feed.tag}};
+        const QString icon = FeedIcons::storedIcon(context.paths, feed.key);
+        if (!icon.isEmpty()) entry.insert(QStringLiteral("icon"), icon);
+        feeds.append(entry);
       }
       categories.append(QJsonObject{{QStringLiteral("name"), category.text}, {QStringLiteral("feeds"), feeds}});
     }

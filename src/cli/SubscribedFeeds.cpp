@@ -11,7 +11,7 @@ std::optional<std::vector<SubscribedFeed>> subscribedFeeds(AppContext& context) 
   if (!mCategories(context.paths, context.messages).LoadCategories(tree)) return std::nullopt;
   std::vector<SubscribedFeed> feeds;
   for (const CategoryNode& category : tree.root().children) {
-    for (const CategoryNode& feed : category.children) feeds.push_back({feed.key, feed.text});
+    for (const CategoryNode& feed : category.children) feeds.push_back({feed.key, feed.text, feed.tag});
   }
   return feeds;
 }

@@ -14,6 +14,7 @@ namespace cli {
 struct SubscribedFeed {
   QString id;
   QString name;
+  QString url;
 };
 
 // The subscribed feeds in tree order; nullopt when feeds.fdb is unusable (said).

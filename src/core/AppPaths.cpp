@@ -85,5 +85,9 @@ QString AppPaths::localization() const { return shipped(QStringLiteral("Localiza
 QString AppPaths::localizationTarget() const { return file(QStringLiteral("Localization.txt")); }
 QString AppPaths::helpFile() const { return shipped(QStringLiteral("Help.html")); }
 QString AppPaths::debugXml() const { return file(QStringLiteral("Debug.xml")); }
+QString AppPaths::iconFolder() const { return file(QStringLiteral("Icons")); }
+QString AppPaths::feedIcon(const QString& feedId) const {
+  return file(QStringLiteral("Icons/") + feedId + QStringLiteral(".png"));
+}
 
 }  // namespace tidewell

@@ -51,6 +51,9 @@ class AppPaths {
   QString localizationTarget() const;              // where a downloaded Localization.txt goes
   QString helpFile() const;                        // Help.html (shipped)
   QString debugXml() const;                        // Debug.xml
+  // The site icons of the feeds: derived data, fetched again when missing.
+  QString iconFolder() const;                     // Icons
+  QString feedIcon(const QString& feedId) const;  // Icons/<id>.png
 
  private:
   QString appFolder_;

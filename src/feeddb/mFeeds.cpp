@@ -100,8 +100,9 @@ void mFeeds::DeleteFeedData(const QString& id) {
   // Ids come from the database file; one that could name a file outside the
   // Data folder is never used as a path.
   if (id.isEmpty() || id.contains(QLatin1Char('/')) || id.contains(QLatin1Char('\\')) || id.contains(QChar())) return;
-  const QString path = paths_.itemStore(id);
-  if (util::FileExists(path)) QFile::remove(path);
+  for (const QString& path : {paths_.itemStore(id), paths_.feedIcon(id)}) {
+    if (util::FileExists(path)) QFile::remove(path);
+  }
 }
 
 std::optional<FeedRecord> mFeeds::FindFeed(const QString& id) {

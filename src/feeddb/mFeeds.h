@@ -29,9 +29,9 @@ class mFeeds {
   // place. move = true: moves the stored feed unchanged to the end of
   // newCategory; the record's name, type and URL are not written.
   bool EditFeed(const FeedRecord& record, bool move, const QString& newCategory = {});
-  // Removes the feed found by record.id inside record.category, and its item store.
+  // Removes the feed found by record.id inside record.category, its item store and its icon.
   bool DeleteFeed(const FeedRecord& record);
-  // Deletes Data/<id>.fdb when it exists; failures are ignored.
+  // Deletes Data/<id>.fdb and Icons/<id>.png when they exist; failures are ignored.
   void DeleteFeedData(const QString& id);
   // The feed with this id in any category (the first one in file order), with
   // its category's name; nullopt when there is none or the file is unusable.

@@ -3,51 +3,18 @@
 #include "feeds/DownloadCancel.h"
 #include "feeds/FeedDownloader.h"
 #include "feeds/FeedValidation.h"
+#include "feeds/HtmlElements.h"
 
 #include <QSet>
-
-#include <gumbo.h>
-
-#include <functional>
 
 namespace tidewell {
 
 namespace {
 
-bool isWeb(const QUrl& url) {
-  const QString scheme = url.scheme().toLower();
-  return url.isValid() && !url.host().isEmpty() &&
-         (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
-QString attribute(const GumboElement& element, const char* name) {
-  const GumboAttribute* found = gumbo_get_attribute(&element.attributes, name);
-  return found ? QString::fromUtf8(found->value).trimmed() : QString();
-}
-
 bool isFeedType(const QString& type) {
   static const QStringList types{QStringLiteral("application/rss+xml"), QStringLiteral("application/atom+xml"),
                                  QStringLiteral("application/rdf+xml"), QStringLiteral("application/x-rss+xml")};
   return types.contains(type.toLower());
-}
-
-bool relIsAlternate(const QString& rel) {
-  for (const QString& word : rel.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts))
-    if (word == QLatin1String("alternate")) return true;
-  return false;
-}
-
-// Walks the tree without recursion: a hostile page may nest deeply.
-void forEachElement(GumboNode* root, const std::function<void(const GumboElement&)>& visit) {
-  std::vector<GumboNode*> pending{root};
-  while (!pending.empty()) {
-    GumboNode* node = pending.back();
-    pending.pop_back();
-    if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) continue;
-    visit(node->v.element);
-    const GumboVector& children = node->v.element.children;
-    for (unsigned i = children.length; i > 0; --i) pending.push_back(static_cast<GumboNode*>(children.data[i - 1]));
-  }
 }
 
 }  // namespace
@@ -60,27 +27,20 @@ const QStringList& FeedDiscovery::usualPaths() {
 
 QList<QUrl> FeedDiscovery::alternateLinks(const QByteArray& html, const QUrl& page) {
   QList<QUrl> links;
-  GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.constData(), size_t(html.size()));
-  if (output == nullptr) return links;
-  QUrl base = page;
-  forEachElement(output->root, [&](const GumboElement& element) {
-    if (element.tag == GUMBO_TAG_BASE && base == page) {
-      const QString href = attribute(element, "href");
-      if (!href.isEmpty()) base = page.resolved(QUrl(href));
-    }
-  });
   QSet<QString> seen;
-  forEachElement(output->root, [&](const GumboElement& element) {
+  HtmlElements::forEach(html, page, [&](const GumboElement& element, const QUrl& base) {
     if (element.tag != GUMBO_TAG_LINK) return;
-    if (!relIsAlternate(attribute(element, "rel")) || !isFeedType(attribute(element, "type"))) return;
-    const QString href = attribute(element, "href");
+    if (!HtmlElements::hasWord(HtmlElements::attribute(element, "rel"), QStringLiteral("alternate")) ||
+        !isFeedType(HtmlElements::attribute(element, "type"))) {
+      return;
+    }
+    const QString href = HtmlElements::attribute(element, "href");
     if (href.isEmpty()) return;
     const QUrl resolved = base.resolved(QUrl(href));
-    if (!isWeb(resolved) || seen.contains(resolved.toString())) return;
+    if (!HtmlElements::isWeb(resolved) || seen.contains(resolved.toString())) return;
     seen.insert(resolved.toString());
     links.append(resolved);
   });
-  gumbo_destroy_output(&kGumboDefaultOptions, output);
   return links;
 }
 
@@ -109,7 +69,7 @@ QList<DiscoveredFeed> FeedDiscovery::discover(const QByteArray& html, const QUrl
     DiscoveredFeed found;
     if (check(link, found)) feeds.append(found);
   }
-  if (!feeds.isEmpty() || !isWeb(page)) return feeds;
+  if (!feeds.isEmpty() || !HtmlElements::isWeb(page)) return feeds;
   QUrl site = page;
   site.setPath(QString());
   site.setQuery(QString());

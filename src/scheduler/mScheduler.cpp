@@ -218,7 +218,10 @@ void mScheduler::completeFeed() {
     case CheckOutcome::Aborted: break;
   }
   log_.WriteScheduleLog(kLogDone);
+  const bool checked = result.parsed();
+  const QString feedId = entry.feedId;
   endFeed();
+  if (checked) emit feedChecked(feedId);
 }
 
 void mScheduler::endFeed() {

@@ -95,6 +95,8 @@ class mScheduler : public QObject {
  signals:
   // A feed's turn began (index from 0 in the run's list of count feeds).
   void feedStarted(int index, int count, const QString& caption);
+  // A feed's answer was read as a feed (whether or not it had new items).
+  void feedChecked(const QString& feedId);
   void finished();
 
  private:

@@ -7,6 +7,7 @@
 #include "feeddb/FeedType.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/TreeCounts.h"
+#include "feeddb/ui/TreeIcons.h"
 #include "feeds/FeedReading.h"
 #include "feeds/ItemIndex.h"
 #include "feeds/ui/ViewerReading.h"
@@ -29,6 +30,7 @@ ReadingController::ReadingController(AppContext& context, frmMain& window)
     : QObject(&window), context_(context), window_(window), menus_(window.menus()), layout_(context.paths) {
   CategoryTreeWidget* tree = window_.tvCategories();
   counts_ = new TreeCounts(context_, *tree);
+  icons_ = new TreeIcons(context_, *tree);
   const ItemIndex::OpenState state = context_.itemIndex.open();
   if (state == ItemIndex::OpenState::Replaced) {
     showStatus(context_.languages.getMessages(QStringLiteral("MSG_IDX_REBUILT")));
@@ -84,6 +86,7 @@ ReadingController::ReadingController(AppContext& context, frmMain& window)
       showStatus(context_.languages.getMessages(QStringLiteral("MSG_IDX_UPDATING")).arg(index + 1).arg(count));
     }
   });
+  connect(&window_.scheduler(), &mScheduler::feedChecked, icons_, &TreeIcons::feedChecked);
   connect(&window_.scheduler(), &mScheduler::finished, this, [this] {
     if (updating_) {
       updateFinished();
@@ -101,6 +104,9 @@ void ReadingController::showStatus(const QString& text) {
 
 void ReadingController::viewerOpened(frmViewFeed& viewer) {
   connect(&viewer, &frmViewFeed::itemsChanged, this, [this](const QString& feedId) { counts_->refreshFeed(feedId); });
+  connect(&viewer, &frmViewFeed::checkFinished, icons_, [this, target = QPointer<frmViewFeed>(&viewer)] {
+    if (target) icons_->feedChecked(target->FeedID());
+  });
   layout_.restoreViewer(viewer);
   // What the user changes is kept at once: a crash keeps it too.
   QPointer<frmViewFeed> target(&viewer);

@@ -17,6 +17,7 @@ struct AppContext;
 class frmMain;
 class frmViewFeed;
 class TreeCounts;
+class TreeIcons;
 
 // The main window's everyday reading: the tree's counts, mark read for a
 // feed, a category or everything, Update All Feeds (F5) and Update Category
@@ -31,6 +32,7 @@ class ReadingController : public QObject {
 
   ReadingMenus& menus() { return menus_; }
   TreeCounts& counts() { return *counts_; }
+  TreeIcons& icons() { return *icons_; }
   frmSearch* searchWindow() const { return search_; }
   bool updating() const { return updating_; }
 
@@ -60,6 +62,7 @@ class ReadingController : public QObject {
   frmMain& window_;
   ReadingMenus menus_;
   TreeCounts* counts_;
+  TreeIcons* icons_;
   LayoutMemory layout_;
   QPointer<frmSearch> search_;
   bool updating_ = false;

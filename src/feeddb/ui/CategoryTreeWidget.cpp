@@ -6,6 +6,7 @@
 #include "feeddb/mCategories.h"
 #include "feeddb/mFeeds.h"
 #include "feeddb/ui/TreeHost.h"
+#include "feeds/FeedIcons.h"
 
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -135,13 +136,33 @@ QIcon CategoryTreeWidget::imageIcon(int image) {
   }
 }
 
+QIcon CategoryTreeWidget::feedIcon(const QString& feedId, int image) const {
+  const QString path = FeedIcons::storedIcon(context_.paths, feedId);
+  if (!path.isEmpty()) {
+    const QImage stored(path);
+    if (!stored.isNull()) {
+      QIcon icon;
+      icon.addPixmap(QPixmap::fromImage(stored));
+      icon.addPixmap(QPixmap::fromImage(stored.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+      return icon;
+    }
+  }
+  return imageIcon(image);
+}
+
+void CategoryTreeWidget::showFeedIcon(const QString& feedId) {
+  QTreeWidgetItem* item = findKey(feedId);
+  if (!isFeed(item)) return;
+  item->setIcon(0, feedIcon(feedId, imageOf(item)));
+}
+
 void CategoryTreeWidget::addNode(QTreeWidgetItem* parent, const CategoryNode& node) {
   auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
   item->setText(0, node.text);
   item->setData(0, KeyRole, node.key);
   item->setData(0, TagRole, node.tag);
   item->setData(0, ImageRole, node.image);
-  item->setIcon(0, imageIcon(node.image));
+  item->setIcon(0, CategoryTree::isFeedKey(node.key) ? feedIcon(node.key, node.image) : imageIcon(node.image));
   item->setToolTip(0, node.tag.isEmpty() ? node.text : node.tag);
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   if (!CategoryTree::isRootKey(node.key)) flags |= Qt::ItemIsEditable;

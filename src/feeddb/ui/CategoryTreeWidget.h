@@ -63,6 +63,10 @@ class CategoryTreeWidget : public QTreeWidget {
 
   // The picture of a node by its image number (feed type + 3 for feeds).
   static QIcon imageIcon(int image);
+  // A feed's picture: its site's icon when one is stored, else its type's.
+  QIcon feedIcon(const QString& feedId, int image) const;
+  // The feed's node shows the icon stored for it now.
+  void showFeedIcon(const QString& feedId);
 
   // Opens the feed of a node as a double-click does.
   void openNode(QTreeWidgetItem* item);

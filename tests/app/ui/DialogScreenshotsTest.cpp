@@ -4,6 +4,7 @@
 #include "email/ui/frmSendEmail.h"
 #include "feeddb/ui/frmAddFeed.h"
 #include "feeddb/ui/frmCategory.h"
+#include "feeds/FeedIconFetch.h"
 #include "feeds/ui/frmViewFeed.h"
 #include "l10n/ui/frmLanguage.h"
 #include "scheduler/ui/DesktopNotifier.h"
@@ -21,6 +22,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -45,6 +48,29 @@ const QByteArray kDatabase =
     "<feed name=\"Open Source Digest\" type=\"0\" id=\"22222222-7777-8888-9999-AAAAAAAAAAAA\">"
     "http://127.0.0.1/digest.xml</feed></category>"
     "</categories>";
+
+// A site's icon as sites draw theirs: a letter on a coloured rounded square.
+QByteArray siteIcon(const QColor& color, const QString& letter, const char* format) {
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(color);
+  painter.setPen(Qt::NoPen);
+  painter.drawRoundedRect(QRectF(1, 1, 30, 30), 7, 7);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(22);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  painter.drawText(image.rect(), Qt::AlignCenter, letter);
+  painter.end();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
 
 }  // namespace
 
@@ -191,6 +217,55 @@ class DialogScreenshotsTest : public QObject {
         context, platform,
         EmailItem{"Coastal Gazette", "Sturmwarnung für die Küste", "<p>Windstärke 9.</p>", "http://127.0.0.1/1"});
     save(&send, "dialog-send-email-de.png");
+  }
+
+  // The tree with the sites' icons, each found where its site keeps it: the
+  // feed's picture, the home page's link, /favicon.ico; a feed without one
+  // keeps its type's picture.
+  void treeWithSiteIcons() {
+    AppFixture fixture;
+    TempHome& home = fixture.home;
+    AppContext& context = fixture.context;
+    context.settings.setAutostartFolder(home.file("autostart"));
+    TestHttpServer server;
+    const auto rss = [](const QByteArray& extra) {
+      return "<rss version=\"2.0\"><channel><title>t</title>" + extra + "</channel></rss>";
+    };
+    server.route("/gazette/feed.xml", {.body = rss("<image><url>/gazette/logo.png</url></image>")});
+    server.route("/gazette/logo.png", {.body = siteIcon(QColor(0x1f, 0x5f, 0x8b), "G", "png")});
+    server.route("/talk/feed.xml", {.body = rss("")});  // a site without any icon
+    server.route("/gadgets/feed.xml", {.body = rss("<link>" + server.url("/gadgets/").toEncoded() + "</link>")});
+    server.route("/gadgets/", {.body = "<html><head><link rel=\"icon\" href=\"/gadgets/g.ico\"></head></html>",
+                               .contentType = "text/html"});
+    server.route("/gadgets/g.ico", {.body = siteIcon(QColor(0xc0, 0x39, 0x2b), "W", "ico")});
+    server.route("/digest/feed.xml", {.body = rss("")});
+    server.route("/favicon.ico", {.body = siteIcon(QColor(0x27, 0xae, 0x60), "D", "ico")});
+    QByteArray database = kDatabase;
+    for (const char* name : {"gazette", "talk", "gadgets", "digest"}) {
+      const QString site = QString::fromLatin1(name);
+      database.replace("http://127.0.0.1/" + site.toUtf8() + ".xml", server.url("/" + site + "/feed.xml").toEncoded());
+    }
+    home.write("feeds.fdb", database);
+    QNetworkAccessManager manager;
+    const QList<QPair<QString, QString>> withIcons{{"11111111-2222-3333-4444-555555555555", "/gazette/feed.xml"},
+                                                   {"66666666-7777-8888-9999-AAAAAAAAAAAA", "/gadgets/feed.xml"},
+                                                   {"22222222-7777-8888-9999-AAAAAAAAAAAA", "/digest/feed.xml"}};
+    for (const auto& [feedId, path] : withIcons) {
+      FeedIconFetch fetch(&manager);
+      QSignalSpy ended(&fetch, &FeedIconFetch::finished);
+      QVERIFY(fetch.start({server.url(path).toString(), context.paths.feedIcon(feedId), 5000}));
+      QVERIFY(ended.wait(20000));
+      const FeedIconResult result = ended.first().first().value<FeedIconResult>();
+      QVERIFY2(result.found, qPrintable(result.reason));
+    }
+
+    frmMain main(context);
+    main.runModal = [](QDialog&) { return int(QDialog::Rejected); };
+    main.scheduleLogWriter = [](const QString&) {};
+    main.connectivityTest = [] { return true; };
+    main.Form_Load();
+    main.resize(760, 420);
+    save(&main, "tree-site-icons.png");
   }
 };
 

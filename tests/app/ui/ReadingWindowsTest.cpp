@@ -6,6 +6,7 @@
 #include "core/clsMD5.h"
 #include "feeddb/ui/CategoryTreeWidget.h"
 #include "feeddb/ui/TreeCounts.h"
+#include "feeddb/ui/TreeIcons.h"
 #include "feeds/ItemStore.h"
 #include "feeds/ui/PreviewBrowser.h"
 #include "feeds/ui/ViewerReading.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
@@ -214,6 +216,46 @@ class ReadingWindowsTest : public QObject {
     QTRY_VERIFY(!h.window->reading()->updating());
     QCOMPARE(viewer->lstItems()->topLevelItemCount(), 3);
     QCOMPARE(h.shown(kGadget), QStringLiteral("Gadget Weekly (3)"));
+  }
+
+  // A checked feed without an icon gets its site's, whichever check it was:
+  // the scheduled one or the viewer's.
+  void siteIconFollowsAFeedsCheck() {
+    TestHttpServer server;
+    server.route(QStringLiteral("/gadgets.xml"), {.body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel>"
+                                                          "<title>G</title><image><url>/g.ico</url></image>"
+                                                          "</channel></rss>"});
+    QImage blue(16, 16, QImage::Format_ARGB32);
+    blue.fill(qRgb(0, 0, 220));
+    QByteArray ico;
+    QBuffer buffer(&ico);
+    buffer.open(QIODevice::WriteOnly);
+    blue.save(&buffer, "ico");
+    server.route(QStringLiteral("/g.ico"), {.body = ico, .contentType = "image/x-icon"});
+    const QString url = server.url(QStringLiteral("/gadgets.xml")).toString();
+    const auto centre = [](const Harness& h) {
+      const QImage drawn = h.tree()->findKey(kGadget)->icon(0).pixmap(16, 16).toImage();
+      return drawn.convertToFormat(QImage::Format_ARGB32).pixel(8, 8);
+    };
+    {
+      Harness h(url);
+      h.window->scheduler().setConnectivityTest([] { return true; });
+      QVERIFY(centre(h) != qRgb(0, 0, 220));
+      ScheduleEntry entry;
+      entry.feedId = kGadget;
+      entry.url = url;
+      entry.caption = QStringLiteral("Gadget Weekly");
+      QVERIFY(h.window->scheduler().RunScheduledCheck({entry}));
+      QTRY_COMPARE(centre(h), qRgb(0, 0, 220));
+    }
+    {
+      Harness h(url);  // another run, another folder: no icon yet
+      QVERIFY(centre(h) != qRgb(0, 0, 220));
+      QVERIFY(h.open(kGadget));
+      QTRY_COMPARE(centre(h), qRgb(0, 0, 220));
+      QVERIFY(h.messages.empty());
+    }
+    QCOMPARE(server.hits(QStringLiteral("/g.ico")), 2);
   }
 
   void markAllReadOfACategory() {
