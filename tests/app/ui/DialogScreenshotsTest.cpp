@@ -259,10 +259,8 @@ class DialogScreenshotsTest : public QObject {
       QVERIFY2(result.found, qPrintable(result.reason));
     }
 
-    frmMain main(context);
-    main.runModal = [](QDialog&) { return int(QDialog::Rejected); };
-    main.scheduleLogWriter = [](const QString&) {};
-    main.connectivityTest = [] { return true; };
+    FakePlatform platform;
+    frmMain main(context, platform);
     main.Form_Load();
     main.resize(760, 420);
     save(&main, "tree-site-icons.png");
