@@ -43,6 +43,11 @@ namespace {
 const QString kGazette = QStringLiteral("11111111-2222-3333-4444-555555555555");
 const QString kTide = QStringLiteral("BBBBBBBB-CCCC-DDDD-EEEE-FFFFFFFFFFFF");
 const QString kGadget = QStringLiteral("66666666-7777-8888-9999-AAAAAAAAAAAA");
+// Gadget Weekly's answer when one new item is all a test needs.
+const QByteArray kOnePhone =
+    "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>G</title>"
+    "<item><title>Phone</title><link>http://example.org/phone</link>"
+    "<pubDate>Mon, 02 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item></channel></rss>";
 
 FeedItem item(const QString& title, const QString& body, int day) {
   FeedItem it;
@@ -404,11 +409,7 @@ class ReadingWindowsTest : public QObject {
   // own question, and No keeps everything.
   void treeKeysOpenAndDelete() {
     TestHttpServer server;
-    server.route(QStringLiteral("/gadgets.xml"),
-                 {.body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>G</title>"
-                          "<item><title>Phone</title><link>http://example.org/phone</link>"
-                          "<pubDate>Mon, 02 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item>"
-                          "</channel></rss>"});
+    server.route(QStringLiteral("/gadgets.xml"), {.body = kOnePhone});
     Harness h(server.url(QStringLiteral("/gadgets.xml")).toString());
     CategoryTreeWidget* tree = h.tree();
     tree->setFocus();
@@ -450,11 +451,7 @@ class ReadingWindowsTest : public QObject {
   // it keep what they had, and the menus come back as before the run.
   void stopUpdatingEndsTheRunBeforeTheNextFeed() {
     TestHttpServer server;
-    server.route(QStringLiteral("/gadgets.xml"),
-                 {.body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>G</title>"
-                          "<item><title>Phone</title><link>http://example.org/phone</link>"
-                          "<pubDate>Mon, 02 Feb 2026 09:00:00 GMT</pubDate><description>d</description></item>"
-                          "</channel></rss>"});
+    server.route(QStringLiteral("/gadgets.xml"), {.body = kOnePhone});
     Harness h(server.url(QStringLiteral("/gadgets.xml")).toString());
     h.window->scheduler().setConnectivityTest([] { return true; });
     ReadingController* reading = h.window->reading();
