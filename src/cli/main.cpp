@@ -1,6 +1,6 @@
 #include "app/AppContext.h"
 #include "cli/CliCommand.h"
-#include "core/AppFolderSetup.h"
+#include "cli/CliHome.h"
 #include "core/NetworkProxy.h"
 #include "core/StderrMessages.h"
 
@@ -62,13 +62,10 @@ int main(int argc, char* argv[]) {
     if (command.name != name) continue;
     // Started by the front (tidewell-cli), this program stands in for it.
     const QString programFolder = qEnvironmentVariable("TIDEWELL_CLI_FOLDER", QCoreApplication::applicationDirPath());
-    AppPaths paths = home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths::forFolder(home, programFolder);
-    if (const Status ready = PrepareAppFolder(paths); !ready) {
-      cli::printErr(QStringLiteral("tidewell-cli: ") + ready.error().description);
-      return cli::kExitFailed;
-    }
+    std::optional<AppPaths> paths = cli::OpenHome(home, programFolder);
+    if (!paths) return cli::kExitFailed;
     StderrMessages messages;
-    AppContext context(std::move(paths), UserStore(qEnvironmentVariable("TIDEWELL_SETTINGS_DIR")), messages);
+    AppContext context(std::move(*paths), UserStore(qEnvironmentVariable("TIDEWELL_SETTINGS_DIR")), messages);
     context.settings.LoadProxySettings();
     NetworkProxy::apply(context.settings.proxy);
     return cli::runCommand(command, context, args);

@@ -6,8 +6,8 @@
 // full program, which gets the same arguments.
 
 #include "TidewellConfig.h"
+#include "cli/CliHome.h"
 #include "cli/ReadingCommands.h"
-#include "core/AppFolderSetup.h"
 #include "core/AppPaths.h"
 #include "core/StderrMessages.h"
 #include "feeds/ItemIndex.h"
@@ -88,15 +88,11 @@ int main(int argc, char* argv[]) {
   const QString name = args.takeFirst();
   for (const cli::CliCommand& command : cli::readingCommands()) {
     if (command.name != name) continue;
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    AppPaths paths = home.isEmpty() ? AppPaths::forProgram(programFolder) : AppPaths::forFolder(home, programFolder);
-    if (const Status ready = PrepareAppFolder(paths); !ready) {
-      cli::printErr(QStringLiteral("tidewell-cli: ") + ready.error().description);
-      return cli::kExitFailed;
-    }
+    std::optional<AppPaths> paths = cli::OpenHome(home, QCoreApplication::applicationDirPath());
+    if (!paths) return cli::kExitFailed;
     StderrMessages messages;
-    ItemIndex index(paths);
-    cli::ReadingData data{paths, messages, index};
+    ItemIndex index(*paths);
+    cli::ReadingData data{*paths, messages, index};
     return command.runReading(data, args);
   }
   return runFullProgram(argv);
