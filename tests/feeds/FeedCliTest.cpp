@@ -35,6 +35,18 @@ QJsonArray expectedItems(const QString& name) {
       .toArray();
 }
 
+// A home without the shipped feeds, subscribed to the RSS 1.0 fixture served
+// at /rdf.xml under News by add-feed; the new feed's id.
+QString subscribeRss10(const TempHome& home, TestHttpServer& server) {
+  home.write(QStringLiteral("feeds.fdb"), "<categories/>");
+  server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
+  const CliRun run =
+      runCli({QStringLiteral("--home"), home.path(), QStringLiteral("add-feed"),
+              server.url(QStringLiteral("/rdf.xml")).toString(), QStringLiteral("--category"), QStringLiteral("News")});
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  return QString::fromUtf8(run.out).trimmed();
+}
+
 QJsonArray jsonLines(const QByteArray& out) {
   QJsonArray lines;
   for (const QByteArray& line : out.split('\n')) {
@@ -189,16 +201,12 @@ TEST(FeedCli, AddFeedValidatesAndItemsLists) {
 // retention: chosen, shown and applied.
 TEST(FeedCli, Rss10FeedIsCheckedAndPrunedByItsRetention) {
   TempHome home;
-  home.write(QStringLiteral("feeds.fdb"), "<categories/>");  // no shipped feeds
   TestHttpServer server;
-  server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
+  const QString id = subscribeRss10(home, server);
+  ASSERT_FALSE(id.isEmpty());
   const QStringList base = {QStringLiteral("--home"), home.path()};
-  CliRun run = runCli(base + QStringList{QStringLiteral("add-feed"), server.url(QStringLiteral("/rdf.xml")).toString(),
-                                         QStringLiteral("--category"), QStringLiteral("News")});
-  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-  const QString id = QString::fromUtf8(run.out).trimmed();
   EXPECT_TRUE(home.read(QStringLiteral("feeds.fdb")).contains("name=\"Estuary Wire\" type=\"0\""));
-  run = runCli(base + QStringList{QStringLiteral("check"), id});
+  CliRun run = runCli(base + QStringList{QStringLiteral("check"), id});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   run = runCli(base + QStringList{QStringLiteral("items"), id});
   QList<QByteArray> lines = run.out.trimmed().split('\n');
@@ -256,14 +264,10 @@ TEST(FeedCli, Rss10FeedIsCheckedAndPrunedByItsRetention) {
 // handed back to the setting.
 TEST(FeedCli, PicturesChoicePerFeed) {
   TempHome home;
-  home.write(QStringLiteral("feeds.fdb"), "<categories/>");  // no shipped feeds
   TestHttpServer server;
-  server.route(QStringLiteral("/rdf.xml"), {.body = fixture(QStringLiteral("rss10-dc-date.xml"))});
+  const QString id = subscribeRss10(home, server);
+  ASSERT_FALSE(id.isEmpty());
   const QStringList base = {QStringLiteral("--home"), home.path()};
-  CliRun run = runCli(base + QStringList{QStringLiteral("add-feed"), server.url(QStringLiteral("/rdf.xml")).toString(),
-                                         QStringLiteral("--category"), QStringLiteral("News")});
-  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-  const QString id = QString::fromUtf8(run.out).trimmed();
   const auto feedLine = [&] {
     const CliRun shown = runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("show")});
     const QList<QByteArray> lines = shown.out.trimmed().split('\n');
@@ -290,8 +294,8 @@ TEST(FeedCli, PicturesChoicePerFeed) {
   EXPECT_EQ(runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("set"), id, QStringLiteral("maybe")})
                 .exitCode,
             2);
-  run = runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("set"), QStringLiteral("NO-SUCH-FEED"),
-                                  QStringLiteral("off")});
+  const CliRun run = runCli(base + QStringList{QStringLiteral("pictures"), QStringLiteral("set"),
+                                               QStringLiteral("NO-SUCH-FEED"), QStringLiteral("off")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "tidewell-cli: pictures: no feed has the id NO-SUCH-FEED\n");
 }
